@@ -1,0 +1,104 @@
+// The application core: the one process-wide state record and the
+// operations that fill it, from start-up to shut-down.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "support/support.h"
+
+// One candidate file of a folder scan: its name and its local modification
+// time as "yyyy.mm.dd hh:ii", so that stamps compare as text in time order.
+struct FileEntry {
+  std::string name;
+  std::string stamp;
+};
+
+constexpr std::int32_t kFileBufferSize = 2000000;
+
+struct AppState {
+  // Working data
+  std::string workDir;               // current folder, one trailing "\"
+  std::uint8_t* fileBuffer = nullptr;  // kFileBufferSize bytes, zero-filled
+  std::int32_t fileLength = 0;       // bytes of the last file read into it
+  SortedList<FileEntry> screenList;
+  SortedList<FileEntry> saveList;
+  bool settingsOpened = false;
+  std::int8_t actionState = 0;  // 0 ready, 1 action done, 2 quit requested
+  bool stagingOk = false;
+
+  // Settings
+  std::int8_t includeTrack = 0;
+  std::int8_t includeGame = 0;
+  std::int8_t includeScreen = 0;
+  std::int8_t screenAsJpeg = 0;
+  std::string freeText;
+  std::int8_t textPos = 0;
+  std::int8_t trackNamePos = 0;
+  std::int8_t driverNamePos = 0;
+  std::int8_t timePos = 0;
+
+  // Found files
+  std::string screenName;
+  std::string saveName;
+
+  // Saved game
+  std::int16_t lengthValue = 0;
+  std::int8_t lengthMode = 0;
+  std::int8_t blockIndex = 0;
+  std::int8_t timeSlot = 0;
+  std::int8_t trackSlot = 0;
+  std::string driverName;
+  std::string trackPath;
+  std::int32_t resultTime = 0;
+
+  // Track file
+  std::string trackFile;
+  std::int64_t recordBlock = 0;
+  std::int32_t trackLength = 0;
+
+  // Name
+  std::string trackName;
+  std::int64_t timeOrSpeed = 0;
+  std::string archiveName;
+
+  // Action
+  std::string stagedScreenName;
+  std::string stagedSaveName;
+  std::string archivePath;
+};
+
+// The one state record of the process.
+AppState& app();
+// Zeroes the record (frees the buffer, empties the lists).
+void resetAppState();
+
+// Start-up: true when the event loop may begin; false after the fatal stop
+// (the message was shown; the caller then shuts down without settings).
+bool startUp();
+// Shut-down: writes the settings on a first run, releases everything.
+// Returns the process exit code (0); the caller ends the process.
+int shutDown(bool fatal);
+
+// Newest-file selection.
+void findNewestScreenshot();
+// False when the Saves folder cannot be scanned.
+bool findNewestSave();
+
+// Game-file readers.
+void readSaveGame();
+void readTrackFile();
+
+// Archive name.
+void setTrackName();
+void computeTimeOrSpeed();
+void composeArchiveName();
+
+// Main window and event loop.
+void buildMainWindow();
+void showPreview();
+void fatalStop();  // shows the message; the caller ends without settings
+void runEventLoop();
+
+// The make-zip action.
+void makeZip();

@@ -1,0 +1,179 @@
+// The operating-system boundary.
+//
+// Everything above this layer speaks the conventions of the program's home
+// platform: paths use backslashes ("\home\a\game\Saves\Race1.gam"), and every
+// text is a byte string in Windows-1252. A backend translates at the system
+// call: on POSIX, "\" becomes "/", names become UTF-8, a path component that
+// does not exist with its exact case is looked up case-insensitively, and a
+// character Windows-1252 cannot hold becomes "?".
+//
+// Every call that touches the disk or pauses goes through a fault table, so
+// tests can make the Nth call of a kind fail and count how often each kind ran.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// ---------------------------------------------------------------------------
+// Texts
+
+// Windows-1252 bytes to UTF-8. Never fails; the five bytes Windows-1252 leaves
+// undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 controls of the same value.
+std::string Cp1252ToUtf8(std::string_view text);
+// UTF-8 to Windows-1252. Characters Windows-1252 cannot hold, and malformed
+// sequences, become "?".
+std::string Utf8ToCp1252(std::string_view text);
+// Windows-1252 to the OEM code page 850, byte for byte (the length stays).
+// Characters CP850 lacks take their closest ASCII form, otherwise "?".
+std::string AnsiToOem(std::string_view text);
+
+// ---------------------------------------------------------------------------
+// Paths
+
+// The current directory as the program's text: backslashes, Windows-1252,
+// ending in exactly one backslash ("/" gives "\"). Empty if it cannot be read.
+std::string CurrentFolder();
+// The host's path for a program path (for backends and tests that must hand a
+// path to a library). Resolves missing components case-insensitively.
+std::string HostPath(std::string_view path);
+
+// ---------------------------------------------------------------------------
+// File times and attributes
+
+// A file time: whole seconds since 1970-01-01 00:00:00 UTC.
+using FileTime = std::int64_t;
+
+// Calendar fields of a local wall-clock time.
+struct LocalTime {
+  int year, month, day, hour, minute, second;
+};
+
+// Shifts a UTC file time to local time by the zone offset in force *now*
+// (daylight saving of the present moment, applied to every time alike) and
+// splits it. False when the platform cannot convert it.
+bool FileTimeToLocal(FileTime utc, LocalTime* out);
+
+// Attribute bits, as the home platform defines them.
+constexpr std::uint32_t kAttrReadOnly = 0x01;
+constexpr std::uint32_t kAttrDirectory = 0x10;
+constexpr std::uint32_t kAttrArchive = 0x20;
+constexpr std::uint32_t kInvalidAttributes = 0xFFFFFFFFu;
+
+// The attribute word of a path: 0x20 for a regular file, 0x10 for a folder,
+// plus 0x01 when the owner may not write it. kInvalidAttributes if missing.
+std::uint32_t FileAttributes(std::string_view path);
+
+struct FileInfo {
+  std::uint32_t attributes = 0;
+  FileTime created = 0;  // the status-change time where no birth time exists
+  FileTime accessed = 0;
+  FileTime written = 0;
+  std::int64_t size = 0;
+};
+// Fills `out` for an existing path; false (out untouched) otherwise.
+bool GetFileInfo(std::string_view path, FileInfo* out);
+
+// ---------------------------------------------------------------------------
+// Files
+
+struct File;  // opaque; owned by the caller until CloseFile
+
+enum class OpenMode {
+  // Read an existing file; fails while another process holds it for writing.
+  kReadDenyWrite,
+  // Read an existing file, whatever others do with it.
+  kReadAny,
+  // Read and write an existing file; others may only read it meanwhile.
+  kReadWriteDenyWrite,
+  // Create the file or truncate it to 0 bytes at once; read and write;
+  // others may only read it meanwhile.
+  kCreateDenyWrite,
+  // Open for read and write, creating the file when missing (no truncation).
+  kOpenOrCreate,
+  // Create or truncate for writing; others may read.
+  kCreateWrite,
+};
+
+// Opens a file (never a folder). nullptr on failure.
+File* OpenFile(std::string_view path, OpenMode mode);
+// Reads up to `count` bytes at the current position. Bytes read, 0 at the
+// end, -1 on error.
+std::int64_t ReadFile(File* file, void* buffer, std::int64_t count);
+// Writes all `count` bytes. False when any byte could not be written.
+bool WriteFile(File* file, const void* data, std::int64_t count);
+// Moves the position to `offset` from the start. False on failure.
+bool SeekFile(File* file, std::int64_t offset);
+// Cuts or extends the file to `size` bytes. False on failure.
+bool TruncateFile(File* file, std::int64_t size);
+// Size in bytes, -1 on failure.
+std::int64_t FileSize(File* file);
+// Closes and frees the file (nullptr is ignored). False when the close
+// reported an error (data may not have reached the disk).
+bool CloseFile(File* file);
+
+// A C stream over a program path, for libraries that write through stdio
+// (the JPEG writer, the zip container). mode is an fopen mode. Writes and the
+// final fclose go through the fault table, so tests can make them fail.
+std::FILE* OpenStdioFile(std::string_view path, const char* mode);
+
+// Copies `from` over `to` (replacing it), keeping the source's last-write
+// time and permission bits. False on failure (a partial target is removed).
+bool CopyFileKeepTimes(std::string_view from, std::string_view to);
+// Deletes a file. False on failure.
+bool DeleteFileAt(std::string_view path);
+// Creates one folder (its parent must exist). False if it exists or fails.
+bool MakeFolder(std::string_view path);
+
+// ---------------------------------------------------------------------------
+// Folder search: "folder\pattern" with "*" and "?" matching case-insensitively.
+
+struct Search;  // opaque; freed by EndSearch
+
+struct FoundEntry {
+  std::string name;  // Windows-1252, no folder
+  std::uint32_t attributes = 0;
+  FileTime created = 0, accessed = 0, written = 0;
+};
+
+enum class SearchStart { kFound, kNoMatch, kFailed };
+
+// Starts a search and delivers the first matching entry. With kFound,
+// *search is the open search; otherwise *search is nullptr. kNoMatch means
+// the folder exists but nothing in it matches.
+SearchStart StartSearch(std::string_view searchPath, Search** search, FoundEntry* first);
+// Delivers the next matching entry; false at the end or on an error.
+bool ContinueSearch(Search* search, FoundEntry* entry);
+void EndSearch(Search* search);
+
+// ---------------------------------------------------------------------------
+// Time
+
+// Pauses the calling thread. Counted in the fault table; skipped entirely
+// while pauses are switched off (tests and benchmarks).
+void PauseMs(int milliseconds);
+// Milliseconds from an arbitrary fixed point, monotonic.
+std::int64_t MonotonicMs();
+
+// ---------------------------------------------------------------------------
+// Fault table (tests and benchmarks)
+
+enum class Op { kOpen, kRead, kWrite, kClose, kMakeFolder, kCopy, kDelete, kPause, kCount };
+
+// Makes the Nth call of `op` from now fail (1 = the next one); 0 disarms.
+// With `sticky`, that call and every later one fail.
+void FailNthCall(Op op, long n, bool sticky = false);
+// Calls of `op` since the last ResetFaults.
+long CallCount(Op op);
+// Total milliseconds asked of PauseMs since the last ResetFaults.
+long long PausedMs();
+// Disarms every fault and zeroes the counters.
+void ResetFaults();
+// Switches real pauses off (they are still counted) or back on.
+void SetPausesEnabled(bool enabled);
+
+}  // namespace platform

@@ -1,0 +1,96 @@
+// The control kit: numbered windows and controls, their texts and states,
+// one event queue polled with a time-out, and a modal message box. Numbers
+// are chosen by the caller; creating under a number in use first destroys
+// the old window or control. Texts are Windows-1252; the backend shows them
+// in the toolkit's own encoding. Operations on a number without a window or
+// control do nothing and return 0.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "imaging/image_store.h"
+
+// Event codes returned by WaitEvent.
+constexpr int MoveWindowEvent = 3;
+constexpr int SizeWindowEvent = 5;
+constexpr int RepaintEvent = 15;
+constexpr int CloseWindowEvent = 16;
+constexpr int ControlEvent = 13100;
+constexpr int MenuEvent = 13101;
+constexpr int ActivateWindowEvent = 13104;
+constexpr int MinimizeWindowEvent = 13107;
+constexpr int MaximizeWindowEvent = 13108;
+constexpr int RestoreWindowEvent = 13109;
+
+// Control event types (LastEventType).
+constexpr int ClickedEvent = 0;
+constexpr int RightReleaseEvent = 1;
+constexpr int DoubleClickEvent = 2;
+constexpr int RightDoubleClickEvent = 3;
+constexpr int FocusGainedEvent = 14000;
+constexpr int FocusLostEvent = 14001;
+constexpr int DragStartEvent = 14002;
+constexpr int TextChangedEvent = 0x300;  // the edit field's change notification
+
+// Window flags.
+constexpr std::uint32_t WindowCentreOnScreen = 0x1;
+constexpr std::uint32_t WindowCentreOnParent = 0x2;
+constexpr std::uint32_t WindowNotCurrent = 0x8;
+constexpr std::uint32_t WindowSystemMenu = 0x80000;  // caption close box
+constexpr std::uint32_t WindowTitleBar = 0xC00000;
+constexpr std::uint32_t WindowMaximized = 0x1000000;
+constexpr std::uint32_t WindowInvisible = 0x10000000;
+constexpr std::uint32_t WindowMinimized = 0x20000000;
+
+// Opaque handle of a window or control; 0 means failure.
+using ControlHandle = std::intptr_t;
+
+// Creates the tables and the event state; once, before any window.
+void InitControlKit();
+
+// Opens window `number`; x, y place the outer frame on the screen, width and
+// height are the client area's exact size. Flags as above; 0xC80000 gives a
+// caption with a close box and no minimise, maximise or sizing. The new
+// window becomes the current one for new controls unless WindowNotCurrent.
+ControlHandle MakeWindow(int number, int x, int y, int width, int height, std::string_view title,
+                         std::uint32_t flags);
+
+// Controls are made in the current window, at client coordinates.
+// An image control takes the size of the image it shows.
+ControlHandle MakeImageControl(int number, int x, int y, int width, int height, ImageHandle image);
+ControlHandle MakeCheckBox(int number, int x, int y, int width, int height, std::string_view text);
+ControlHandle MakeTextLabel(int number, int x, int y, int width, int height, std::string_view text);
+ControlHandle MakeEditField(int number, int x, int y, int width, int height, std::string_view text);
+ControlHandle MakeButton(int number, int x, int y, int width, int height, std::string_view text);
+
+// Check boxes: on for any non-zero value. Image controls: `value` is an
+// ImageHandle (0 shows nothing). Other kinds ignore it.
+void SetControlState(int control, std::intptr_t value);
+// Check boxes and buttons: 1 or 0. Image controls: the shown handle.
+// Other kinds: 0.
+std::intptr_t GetControlState(int control);
+void SetControlText(int control, std::string_view text);
+std::string GetControlText(int control);
+// 1 disables (greyed, no input, no events), 0 enables again.
+void DisableControl(int control, int flag);
+
+// Makes every change so far visible on screen now, before the caller blocks.
+void FlushDisplay();
+
+// Waits for one event: -1 waits forever, 0 not at all, otherwise up to that
+// many milliseconds. The event code, or 0 when nothing happened.
+int WaitEvent(int timeoutMs);
+// The control (and its event type) of the last ControlEvent.
+int LastEventControl();
+int LastEventType();
+// The window of the last window event.
+int LastEventWindow();
+
+// A modal box with one OK button; every other window is disabled until it
+// is dismissed. The button pressed (1 for OK).
+int ShowMessageBox(std::string_view title, std::string_view text);
+
+// Closes every window and frees every number.
+void CloseAllWindows();
