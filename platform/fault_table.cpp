@@ -1,0 +1,52 @@
+// Every disk call and pause of the platform layer passes through this table
+// so that tests can count calls and make the Nth one fail.
+#include "platform/fault_table.h"
+
+#include <array>
+
+namespace platform {
+namespace {
+
+struct OpCounter {
+  long calls = 0;
+  long failAt = 0;  // absolute call number that fails; 0 = none
+  bool sticky = false;
+};
+
+std::array<OpCounter, static_cast<int>(Op::kCount)> counters;
+long long pausedMs = 0;
+bool pausesEnabled = true;
+
+OpCounter& Counter(Op op) { return counters[static_cast<int>(op)]; }
+
+}  // namespace
+
+bool CallFails(Op op) {
+  OpCounter& c = Counter(op);
+  ++c.calls;
+  if (c.failAt == 0) return false;
+  return c.calls == c.failAt || (c.sticky && c.calls > c.failAt);
+}
+
+void FailNthCall(Op op, long n, bool sticky) {
+  OpCounter& c = Counter(op);
+  c.failAt = n > 0 ? c.calls + n : 0;
+  c.sticky = sticky;
+}
+
+long CallCount(Op op) { return Counter(op).calls; }
+
+long long PausedMs() { return pausedMs; }
+
+void ResetFaults() {
+  counters = {};
+  pausedMs = 0;
+}
+
+void SetPausesEnabled(bool enabled) { pausesEnabled = enabled; }
+
+bool PausesEnabled() { return pausesEnabled; }
+
+void CountPause(int milliseconds) { pausedMs += milliseconds; }
+
+}  // namespace platform

@@ -1,0 +1,187 @@
+// Files on POSIX. "Others may only read" is an open-file-description lock:
+// writers take an exclusive lock, readers that deny writing a shared one.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "platform/fault_table.h"
+#include "platform/platform.h"
+#include "platform/posix/posix_internal.h"
+
+namespace platform {
+
+struct File {
+  int fd;
+};
+
+namespace {
+
+bool Lock(int fd, short type) {
+  struct flock lock;
+  std::memset(&lock, 0, sizeof lock);
+  lock.l_type = type;
+  lock.l_whence = SEEK_SET;
+  return fcntl(fd, F_OFD_SETLK, &lock) == 0;
+}
+
+bool IsFolder(int fd) {
+  struct stat st;
+  return fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Opens the host path; applies the lock and truncation the mode asks for.
+int OpenHost(const std::string& host, OpenMode mode) {
+  int flags = 0;
+  short lock = 0;
+  bool truncate = false;
+  switch (mode) {
+    case OpenMode::kReadDenyWrite: flags = O_RDONLY, lock = F_RDLCK; break;
+    case OpenMode::kReadAny: flags = O_RDONLY; break;
+    case OpenMode::kReadWriteDenyWrite: flags = O_RDWR, lock = F_WRLCK; break;
+    case OpenMode::kCreateDenyWrite: flags = O_RDWR | O_CREAT, lock = F_WRLCK, truncate = true; break;
+    case OpenMode::kOpenOrCreate: flags = O_RDWR | O_CREAT, lock = F_WRLCK; break;
+    case OpenMode::kCreateWrite: flags = O_WRONLY | O_CREAT, lock = F_WRLCK, truncate = true; break;
+  }
+  int fd = open(host.c_str(), flags | O_CLOEXEC, 0666);
+  if (fd < 0) return -1;
+  // Truncation waits for the lock, so a file held by another process is
+  // never emptied under its feet.
+  if (IsFolder(fd) || (lock != 0 && !Lock(fd, lock)) || (truncate && ftruncate(fd, 0) != 0)) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+std::int64_t ReadAll(int fd, void* buffer, std::int64_t count) {
+  std::int64_t done = 0;
+  auto* out = static_cast<char*>(buffer);
+  while (done < count) {
+    ssize_t n = read(fd, out + done, static_cast<std::size_t>(count - done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return -1;
+    if (n == 0) break;
+    done += n;
+  }
+  return done;
+}
+
+bool WriteAll(int fd, const void* data, std::int64_t count) {
+  std::int64_t done = 0;
+  const auto* in = static_cast<const char*>(data);
+  while (done < count) {
+    ssize_t n = write(fd, in + done, static_cast<std::size_t>(count - done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += n;
+  }
+  return true;
+}
+
+}  // namespace
+
+File* OpenFile(std::string_view path, OpenMode mode) {
+  if (CallFails(Op::kOpen)) return nullptr;
+  int fd = OpenHost(HostPath(path), mode);
+  return fd < 0 ? nullptr : new File{fd};
+}
+
+std::int64_t ReadFile(File* file, void* buffer, std::int64_t count) {
+  if (file == nullptr || count < 0 || CallFails(Op::kRead)) return -1;
+  return ReadAll(file->fd, buffer, count);
+}
+
+bool WriteFile(File* file, const void* data, std::int64_t count) {
+  if (file == nullptr || count < 0 || CallFails(Op::kWrite)) return false;
+  return WriteAll(file->fd, data, count);
+}
+
+bool SeekFile(File* file, std::int64_t offset) {
+  return file != nullptr && lseek(file->fd, offset, SEEK_SET) == offset;
+}
+
+std::int64_t TellFile(File* file) {
+  return file == nullptr ? -1 : lseek(file->fd, 0, SEEK_CUR);
+}
+
+bool TruncateFile(File* file, std::int64_t size) {
+  return file != nullptr && ftruncate(file->fd, size) == 0;
+}
+
+std::int64_t FileSize(File* file) {
+  struct stat st;
+  if (file == nullptr || fstat(file->fd, &st) != 0) return -1;
+  return st.st_size;
+}
+
+bool CloseFile(File* file) {
+  if (file == nullptr) return true;
+  bool injected = CallFails(Op::kClose);
+  bool ok = close(file->fd) == 0;
+  delete file;
+  return ok && !injected;
+}
+
+bool CopyFileKeepTimes(std::string_view from, std::string_view to) {
+  if (CallFails(Op::kCopy)) return false;
+  int in = OpenHost(HostPath(from), OpenMode::kReadAny);
+  if (in < 0) return false;
+  struct stat st;
+  if (fstat(in, &st) != 0) {
+    close(in);
+    return false;
+  }
+  std::string target = HostPath(to);
+  int out = OpenHost(target, OpenMode::kCreateWrite);
+  if (out < 0) {
+    close(in);
+    return false;
+  }
+  std::vector<char> buffer(1 << 20);
+  bool ok = true;
+  for (;;) {
+    std::int64_t n = ReadAll(in, buffer.data(), static_cast<std::int64_t>(buffer.size()));
+    if (n < 0 || (n > 0 && !WriteAll(out, buffer.data(), n))) ok = false;
+    if (n <= 0 || !ok) break;
+  }
+  struct timespec times[2] = {st.st_atim, st.st_mtim};
+  ok = ok && fchmod(out, st.st_mode & 07777) == 0 && futimens(out, times) == 0;
+  ok = (close(out) == 0) && ok;
+  close(in);
+  if (!ok) unlink(target.c_str());
+  return ok;
+}
+
+bool DeleteFileAt(std::string_view path) {
+  if (CallFails(Op::kDelete)) return false;
+  return unlink(HostPath(path).c_str()) == 0;
+}
+
+bool MakeFolder(std::string_view path) {
+  if (CallFails(Op::kMakeFolder)) return false;
+  return mkdir(HostPath(path).c_str(), 0777) == 0;
+}
+
+std::uint32_t FileAttributes(std::string_view path) {
+  FileInfo info;
+  return GetFileInfo(path, &info) ? info.attributes : kInvalidAttributes;
+}
+
+bool GetFileInfo(std::string_view path, FileInfo* out) {
+  struct stat st;
+  if (stat(HostPath(path).c_str(), &st) != 0) return false;
+  std::uint32_t attributes = S_ISDIR(st.st_mode) ? kAttrDirectory : kAttrArchive;
+  if ((st.st_mode & S_IWUSR) == 0) attributes |= kAttrReadOnly;
+  out->attributes = attributes;
+  out->created = st.st_ctim.tv_sec;
+  out->accessed = st.st_atim.tv_sec;
+  out->written = st.st_mtim.tv_sec;
+  out->size = st.st_size;
+  return true;
+}
+
+}  // namespace platform

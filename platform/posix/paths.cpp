@@ -1,0 +1,121 @@
+// Program paths (backslashes, Windows-1252) to host paths (slashes, UTF-8),
+// with case-insensitive lookup of components that do not exist as written.
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/posix/posix_internal.h"
+
+namespace platform {
+namespace {
+
+bool Exists(const std::string& hostPath) {
+  struct stat st;
+  return lstat(hostPath.c_str(), &st) == 0;
+}
+
+// The entry of `folder` whose name equals `component` ignoring case, or the
+// component itself when there is none.
+std::string FindComponent(const std::string& folder, const std::string& component) {
+  DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+  if (dir == nullptr) return component;
+  std::string wanted = Utf8ToCp1252(component);
+  std::string found = component;
+  while (struct dirent* entry = readdir(dir)) {
+    if (EqualFolded(Utf8ToCp1252(entry->d_name), wanted)) {
+      found = entry->d_name;
+      break;
+    }
+  }
+  closedir(dir);
+  return found;
+}
+
+}  // namespace
+
+unsigned char FoldCase(unsigned char c) {
+  if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 32;
+  return c;
+}
+
+bool EqualFolded(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (FoldCase(static_cast<unsigned char>(a[i])) != FoldCase(static_cast<unsigned char>(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool WildcardMatch(std::string_view pattern, std::string_view name) {
+  if (pattern == "*.*") pattern = "*";
+  std::size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      starP = p++;
+      starN = n;
+    } else if (p < pattern.size() &&
+               (pattern[p] == '?' || FoldCase(static_cast<unsigned char>(pattern[p])) ==
+                                         FoldCase(static_cast<unsigned char>(name[n])))) {
+      ++p, ++n;
+    } else if (starP != std::string_view::npos) {
+      p = starP + 1;
+      n = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+std::string HostPath(std::string_view path) {
+  std::string host = Cp1252ToUtf8(path);
+  for (char& c : host) {
+    if (c == '\\') c = '/';
+  }
+  if (host.empty() || Exists(host)) return host;
+
+  // Walk the components; replace each missing one by a differently cased
+  // entry of its folder. Once a component is missing altogether the rest
+  // cannot exist either, so it is kept as written.
+  std::string resolved = host[0] == '/' ? "/" : "";
+  std::size_t start = host[0] == '/' ? 1 : 0;
+  bool missing = false;
+  while (start <= host.size()) {
+    std::size_t end = host.find('/', start);
+    if (end == std::string::npos) end = host.size();
+    std::string component = host.substr(start, end - start);
+    std::string candidate = resolved + component;
+    if (!missing && !component.empty() && component != "." && component != ".." &&
+        !Exists(candidate)) {
+      std::string folder = resolved.empty() ? "." : resolved;
+      std::string match = FindComponent(folder, component);
+      candidate = resolved + match;
+      missing = match == component;
+    }
+    resolved = candidate;
+    if (end < host.size()) resolved += '/';
+    start = end + 1;
+  }
+  return resolved;
+}
+
+std::string CurrentFolder() {
+  std::vector<char> buffer(PATH_MAX + 1);
+  if (getcwd(buffer.data(), buffer.size()) == nullptr) return std::string();
+  std::string folder = Utf8ToCp1252(buffer.data());
+  for (char& c : folder) {
+    if (c == '/') c = '\\';
+  }
+  if (folder.empty() || folder.back() != '\\') folder += '\\';
+  return folder;
+}
+
+}  // namespace platform

@@ -1,0 +1,22 @@
+// Helpers shared by the POSIX backend's units.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Folds a Windows-1252 byte for case-insensitive comparison: A-Z and the
+// upper-case letters 0xC0..0xDE (except 0xD7, the multiplication sign).
+unsigned char FoldCase(unsigned char c);
+bool EqualFolded(std::string_view a, std::string_view b);
+// Matches a Windows-1252 name against a pattern with "*" and "?",
+// case-insensitively. "*.*" matches every name.
+bool WildcardMatch(std::string_view pattern, std::string_view name);
+
+struct File;
+// The current position of an open file; -1 on failure.
+std::int64_t TellFile(File* file);
+
+}  // namespace platform

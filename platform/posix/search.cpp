@@ -1,0 +1,71 @@
+// Folder searches: the entries of one folder whose Windows-1252 names match
+// a wildcard pattern, in the order the directory listing returns them.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include "platform/platform.h"
+#include "platform/posix/posix_internal.h"
+
+namespace platform {
+
+struct Search {
+  DIR* dir;
+  std::string pattern;
+};
+
+namespace {
+
+// Reads entries until one matches and can be described; false at the end.
+bool NextMatch(Search* search, FoundEntry* out) {
+  while (struct dirent* entry = readdir(search->dir)) {
+    std::string name = Utf8ToCp1252(entry->d_name);
+    if (!WildcardMatch(search->pattern, name)) continue;
+    struct stat st;
+    if (fstatat(dirfd(search->dir), entry->d_name, &st, 0) != 0) continue;  // vanished
+    out->name = std::move(name);
+    out->attributes = S_ISDIR(st.st_mode) ? kAttrDirectory : kAttrArchive;
+    if ((st.st_mode & S_IWUSR) == 0) out->attributes |= kAttrReadOnly;
+    out->created = st.st_ctim.tv_sec;
+    out->accessed = st.st_atim.tv_sec;
+    out->written = st.st_mtim.tv_sec;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+SearchStart StartSearch(std::string_view searchPath, Search** search, FoundEntry* first) {
+  *search = nullptr;
+  std::size_t cut = searchPath.find_last_of("\\/");
+  std::string folder;
+  std::string_view pattern = searchPath;
+  if (cut != std::string_view::npos) {
+    folder = std::string(searchPath.substr(0, cut));
+    if (folder.empty()) folder = "\\";  // a pattern directly below the root
+    pattern = searchPath.substr(cut + 1);
+  }
+  std::string host = folder.empty() ? std::string(".") : HostPath(folder);
+  DIR* dir = opendir(host.c_str());
+  if (dir == nullptr) return SearchStart::kFailed;
+  auto* s = new Search{dir, std::string(pattern)};
+  if (!NextMatch(s, first)) {
+    EndSearch(s);
+    return SearchStart::kNoMatch;
+  }
+  *search = s;
+  return SearchStart::kFound;
+}
+
+bool ContinueSearch(Search* search, FoundEntry* entry) {
+  return search != nullptr && NextMatch(search, entry);
+}
+
+void EndSearch(Search* search) {
+  if (search == nullptr) return;
+  closedir(search->dir);
+  delete search;
+}
+
+}  // namespace platform
