@@ -36,7 +36,7 @@ bool IsFolder(int fd) {
 // Opens the host path; applies the lock and truncation the mode asks for.
 int OpenHost(const std::string& host, OpenMode mode) {
   int flags = 0;
-  short lock = 0;
+  short lock = -1;  // F_RDLCK is 0 on Linux, so -1 means no lock
   bool truncate = false;
   switch (mode) {
     case OpenMode::kReadDenyWrite: flags = O_RDONLY, lock = F_RDLCK; break;
@@ -50,7 +50,7 @@ int OpenHost(const std::string& host, OpenMode mode) {
   if (fd < 0) return -1;
   // Truncation waits for the lock, so a file held by another process is
   // never emptied under its feet.
-  if (IsFolder(fd) || (lock != 0 && !Lock(fd, lock)) || (truncate && ftruncate(fd, 0) != 0)) {
+  if (IsFolder(fd) || (lock != -1 && !Lock(fd, lock)) || (truncate && ftruncate(fd, 0) != 0)) {
     close(fd);
     return -1;
   }

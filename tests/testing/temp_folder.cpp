@@ -1,5 +1,6 @@
 #include "tests/testing/temp_folder.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds lapbundle twice (plain, and with
+# AddressSanitizer + UndefinedBehaviorSanitizer) and runs every test in both,
+# then runs each fuzz target briefly.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+jobs=$(nproc)
+
+echo "== plain build"
+cmake -S . -B build/plain -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build/plain -j"$jobs"
+ctest --test-dir build/plain --output-on-failure -j"$jobs"
+
+echo "== sanitized build"
+cmake -S . -B build/asan -DCMAKE_BUILD_TYPE=Debug -DLAPBUNDLE_SANITIZE=ON >/dev/null
+cmake --build build/asan -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build/asan --output-on-failure -j"$jobs"
+
+echo "== fuzzing"
+scripts/fuzz.sh 10

@@ -1,0 +1,157 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <ctime>
+
+#include <gtest/gtest.h>
+
+#include "platform/platform.h"
+#include "tests/testing/temp_folder.h"
+
+namespace {
+
+class PlatformFiles : public ::testing::Test {
+ protected:
+  void SetUp() override { platform::ResetFaults(); }
+  void TearDown() override { platform::ResetFaults(); }
+  TempFolder dir;
+};
+
+TEST_F(PlatformFiles, HostPathTranslatesSeparatorsCodePageAndCase) {
+  dir.write("Tracks/Hills/Oakfield.trk", "x");
+  dir.write("R\xC3\xA4" "ce.gam", "y");
+  EXPECT_EQ(platform::HostPath(dir.programPath("Tracks\\Hills\\Oakfield.trk")),
+            dir.hostPath("Tracks/Hills/Oakfield.trk"));
+  EXPECT_EQ(platform::HostPath(dir.programPath("TRACKS\\hills\\OAKFIELD.TRK")),
+            dir.hostPath("Tracks/Hills/Oakfield.trk"));
+  EXPECT_EQ(platform::HostPath(dir.programPath("r\xC4" "CE.GAM")), dir.hostPath("R\xC3\xA4" "ce.gam"));
+  // A missing component stays as written, and so does everything after it.
+  EXPECT_EQ(platform::HostPath(dir.programPath("tracks\\Nope\\x.trk")),
+            dir.hostPath("Tracks/Nope/x.trk"));
+}
+
+TEST_F(PlatformFiles, CurrentFolderEndsInOneBackslash) {
+  {
+    ScopedCurrentFolder here(dir.host());
+    EXPECT_EQ(platform::CurrentFolder(), dir.program());
+  }
+  ScopedCurrentFolder root("/");
+  EXPECT_EQ(platform::CurrentFolder(), "\\");
+}
+
+TEST_F(PlatformFiles, WritersDenyOtherWritersButNotPlainReaders) {
+  dir.write("a.prf", "k=1");
+  std::string path = dir.programPath("a.prf");
+  platform::File* holder = platform::OpenFile(path, platform::OpenMode::kReadWriteDenyWrite);
+  ASSERT_NE(holder, nullptr);
+  EXPECT_EQ(platform::OpenFile(path, platform::OpenMode::kReadWriteDenyWrite), nullptr);
+  EXPECT_EQ(platform::OpenFile(path, platform::OpenMode::kReadDenyWrite), nullptr);
+  EXPECT_EQ(platform::OpenFile(path, platform::OpenMode::kCreateDenyWrite), nullptr);
+  EXPECT_EQ(dir.read("a.prf"), "k=1");  // a refused create never truncates
+  platform::File* reader = platform::OpenFile(path, platform::OpenMode::kReadAny);
+  ASSERT_NE(reader, nullptr);
+  EXPECT_TRUE(platform::CloseFile(reader));
+  EXPECT_TRUE(platform::CloseFile(holder));
+  platform::File* again = platform::OpenFile(path, platform::OpenMode::kReadDenyWrite);
+  EXPECT_NE(again, nullptr);
+  platform::CloseFile(again);
+}
+
+TEST_F(PlatformFiles, FoldersAreNotFiles) {
+  dir.makeFolder("Saves");
+  EXPECT_EQ(platform::OpenFile(dir.programPath("Saves"), platform::OpenMode::kReadAny), nullptr);
+  EXPECT_EQ(platform::FileAttributes(dir.programPath("Saves")), platform::kAttrDirectory);
+  EXPECT_FALSE(platform::DeleteFileAt(dir.programPath("Saves")));
+  EXPECT_TRUE(platform::MakeFolder(dir.programPath("zip")));
+  EXPECT_FALSE(platform::MakeFolder(dir.programPath("zip")));
+}
+
+TEST_F(PlatformFiles, AttributeWord) {
+  dir.write("f.txt", "1");
+  EXPECT_EQ(platform::FileAttributes(dir.programPath("f.txt")), platform::kAttrArchive);
+  chmod(dir.hostPath("f.txt").c_str(), 0444);
+  EXPECT_EQ(platform::FileAttributes(dir.programPath("f.txt")),
+            platform::kAttrArchive | platform::kAttrReadOnly);
+  EXPECT_EQ(platform::FileAttributes(dir.programPath("none")), platform::kInvalidAttributes);
+}
+
+TEST_F(PlatformFiles, CopyKeepsTimeAndModeAndReplacesTarget) {
+  dir.write("src.bin", std::string(3 << 20, 'a'));
+  dir.setTime("src.bin", 1349470044);
+  chmod(dir.hostPath("src.bin").c_str(), 0640);
+  dir.write("dst.bin", "old content");
+  ASSERT_TRUE(platform::CopyFileKeepTimes(dir.programPath("src.bin"), dir.programPath("dst.bin")));
+  EXPECT_EQ(dir.read("dst.bin"), dir.read("src.bin"));
+  platform::FileInfo info;
+  ASSERT_TRUE(platform::GetFileInfo(dir.programPath("dst.bin"), &info));
+  EXPECT_EQ(info.written, 1349470044);
+  struct stat st;
+  stat(dir.hostPath("dst.bin").c_str(), &st);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_FALSE(platform::CopyFileKeepTimes(dir.programPath("none"), dir.programPath("x")));
+  EXPECT_FALSE(dir.exists("x"));
+}
+
+TEST_F(PlatformFiles, FaultTableFailsTheNthCallAndCounts) {
+  std::string path = dir.programPath("w.bin");
+  platform::File* f = platform::OpenFile(path, platform::OpenMode::kCreateWrite);
+  ASSERT_NE(f, nullptr);
+  platform::FailNthCall(platform::Op::kWrite, 2);
+  EXPECT_TRUE(platform::WriteFile(f, "ab", 2));
+  EXPECT_FALSE(platform::WriteFile(f, "cd", 2));
+  EXPECT_TRUE(platform::WriteFile(f, "ef", 2));
+  EXPECT_EQ(platform::CallCount(platform::Op::kWrite), 3);
+  platform::FailNthCall(platform::Op::kWrite, 1, /*sticky=*/true);
+  EXPECT_FALSE(platform::WriteFile(f, "gh", 2));
+  EXPECT_FALSE(platform::WriteFile(f, "ij", 2));
+  EXPECT_TRUE(platform::CloseFile(f));
+  EXPECT_EQ(dir.read("w.bin"), "abef");
+
+  platform::ResetFaults();
+  platform::SetPausesEnabled(false);
+  platform::PauseMs(300);
+  platform::PauseMs(10);
+  platform::SetPausesEnabled(true);
+  EXPECT_EQ(platform::CallCount(platform::Op::kPause), 2);
+  EXPECT_EQ(platform::PausedMs(), 310);
+}
+
+TEST_F(PlatformFiles, StdioStreamReportsInjectedWriteFailure) {
+  std::string path = dir.programPath("s.bin");
+  std::FILE* ok = platform::OpenStdioFile(path, "wb");
+  ASSERT_NE(ok, nullptr);
+  EXPECT_EQ(std::fwrite("hello", 1, 5, ok), 5u);
+  EXPECT_EQ(std::fclose(ok), 0);
+  EXPECT_EQ(dir.read("s.bin"), "hello");
+
+  std::FILE* bad = platform::OpenStdioFile(path, "wb");
+  ASSERT_NE(bad, nullptr);
+  platform::FailNthCall(platform::Op::kWrite, 1, /*sticky=*/true);
+  std::fwrite("hello", 1, 5, bad);
+  EXPECT_NE(std::fclose(bad), 0);  // the buffered bytes never reached the disk
+  EXPECT_EQ(platform::OpenStdioFile(dir.programPath("no\\such\\f.bin"), "wb"), nullptr);
+}
+
+TEST_F(PlatformFiles, LocalTimeUsesTheOffsetInForceNow) {
+  const char* old = std::getenv("TZ");
+  std::string saved = old ? old : "";
+  setenv("TZ", "UTC-2", 1);  // two hours east of UTC, no daylight saving
+  tzset();
+  platform::LocalTime t;
+  ASSERT_TRUE(platform::FileTimeToLocal(1349470044 - 7200, &t));
+  EXPECT_EQ(t.year, 2012);
+  EXPECT_EQ(t.month, 10);
+  EXPECT_EQ(t.day, 5);
+  EXPECT_EQ(t.hour, 20);
+  EXPECT_EQ(t.minute, 47);
+  EXPECT_EQ(t.second, 24);
+  if (old) {
+    setenv("TZ", saved.c_str(), 1);
+  } else {
+    unsetenv("TZ");
+  }
+  tzset();
+}
+
+}  // namespace
