@@ -1,6 +1,10 @@
 // The zip writer: one open archive at a time, written through minizip and
 // zlib (deflate, level 9). Entries are named by the file part of their path
 // in the OEM code page. Results: 0 for success, a negative status otherwise.
+//
+// Every entry carries the file's local last-write time (MS-DOS precision:
+// seconds rounded down to even; times before 1980 are stored as 1980-01-01
+// 00:00:00) and the file's attribute word as its external attributes.
 #pragma once
 
 #include <cstdint>
@@ -10,21 +14,32 @@
 // Forgets any open archive (without finishing it); method 8 from now on.
 void InitZipWriter();
 
-// Finishes an archive that is still open, then creates `path` (mode 0
-// replaces an existing file). The handle, non-zero, when the archive is open;
-// 0 when it cannot be created.
+// Finishes an archive that is still open (its outcome is not reported),
+// then creates `path` (mode 0 replaces an existing file; other modes are
+// minizip's append modes). The handle, non-zero, when the archive is open;
+// 0 when it cannot be created (missing folder, a folder, no access).
 std::intptr_t CreateArchive(std::string_view path, int mode);
 
 // Streams one file into a new entry in chunks of 102,400 bytes, pausing
-// 10 ms after each. 0 when every chunk was written; -1 when no archive is
-// open, the file cannot be opened, or it is empty (an empty entry is still
-// added once the entry began); the library's status when a write failed.
+// 10 ms after each. Results:
+//   0                    every chunk was written;
+//   -1                   no archive is open, or the file cannot be opened to
+//                        read its time (missing, a folder, no access): nothing
+//                        is written;
+//   -1                   the file is empty: an entry of 0 bytes is added;
+//   -1                   the file could not be read once its entry began, or
+//                        its name is unusable (empty, over 65,535 bytes);
+//   the library's status the entry could not begin, or the last chunk's write
+//                        failed.
 int AddFileToArchive(std::string_view path, int keepPath);
 
 // Finishes and closes the open archive. 0 when it is complete on disk, or
-// when none was open; negative when any chunk write, entry close or the
-// archive's own close failed since CreateArchive: the file is then
-// incomplete and must not be reported as written.
+// when none was open (no file is touched then). Negative when, since
+// CreateArchive, an entry could not begin or was left short of its file
+// (a read, a chunk write or the entry's close failed), a file that exists
+// had an unusable name, or the archive's own close failed: the file is then
+// incomplete and must not be reported as written. Files that were missing
+// before their entry began do not count.
 int CloseArchive();
 
 // The entry name for a path: with keepPath 0 the text after the last "\" or

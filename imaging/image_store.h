@@ -59,8 +59,10 @@ int ImageSlotDepth(int slot);
 // DefaultSaveQuality. 0 for an empty slot, a missing path, an unknown tag
 // (no file is written) or a failed write.
 int SaveImageSlot(int slot, std::string_view path, std::uint32_t tag);
-// Appends an encoder to the registry (room for 100).
+// Appends an encoder to the registry (room for 100; later ones are dropped).
 void RegisterImageEncoder(ImageEncoder encoder);
+// How many registry entries carry this tag.
+int ImageEncoderCount(std::uint32_t tag);
 void FreeImageSlot(int slot);
 void FreeAllImageSlots();
 

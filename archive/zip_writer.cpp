@@ -1,0 +1,210 @@
+// The zip writer layer: one archive open at a time, held here rather than by
+// callers. minizip writes the container records, zlib deflates each entry;
+// this layer chooses the entry's name, time stamp and attributes and streams
+// the file into it in chunks.
+#include "archive/zip_writer.h"
+
+#include <minizip/zip.h>
+
+#include <charconv>
+#include <cstdio>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "platform/platform.h"
+#include "support/support.h"
+
+namespace {
+
+constexpr int kLevel = 9;
+constexpr std::int64_t kChunkBytes = 102400;
+constexpr int kChunkPauseMs = 10;
+// The name length field of a zip header holds 16 bits; minizip would cut
+// the length silently and write a broken header.
+constexpr std::size_t kMaxNameBytes = 65535;
+// MS-DOS dates start here; earlier file times are stored as this moment.
+constexpr uInt kFirstDosYear = 1980;
+
+struct WriterState {
+  zipFile openArchive = nullptr;
+  int method = Z_DEFLATED;
+  // The first failure met while writing the open archive, 0 while none.
+  int failure = 0;
+};
+
+WriterState state;
+
+// Remembers that the open archive is not complete. A status that is not
+// negative but not ZIP_OK still means the call did not do its work.
+void NoteFailure(int status) {
+  if (status != ZIP_OK && state.failure == 0) state.failure = status < 0 ? status : -1;
+}
+
+// minizip's stdio functions open by file name; the program's paths are
+// Windows-1252 with backslashes, so the open goes through the platform.
+voidpf ZCALLBACK OpenArchiveStream(voidpf /*opaque*/, const char* filename, int mode) {
+  const char* fopenMode = nullptr;
+  if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) == ZLIB_FILEFUNC_MODE_READ) {
+    fopenMode = "rb";
+  } else if ((mode & ZLIB_FILEFUNC_MODE_EXISTING) != 0) {
+    fopenMode = "r+b";
+  } else if ((mode & ZLIB_FILEFUNC_MODE_CREATE) != 0) {
+    fopenMode = "wb";
+  }
+  if (filename == nullptr || fopenMode == nullptr) return nullptr;
+  return platform::OpenStdioFile(filename, fopenMode);
+}
+
+// stdio may drop a failed write without telling fwrite's caller (glibc
+// reports the full count when a buffer flush inside fwrite fails), and the
+// buffered bytes are gone by the time fclose runs. The stream's error flag
+// still knows, so the close reports it.
+int ZCALLBACK CloseArchiveStream(voidpf /*opaque*/, voidpf stream) {
+  auto* file = static_cast<std::FILE*>(stream);
+  bool failed = std::ferror(file) != 0;
+  if (std::fclose(file) != 0) failed = true;
+  return failed ? EOF : 0;
+}
+
+zipFile OpenZip(const std::string& path, int mode) {
+  zlib_filefunc_def functions;
+  fill_fopen_filefunc(&functions);
+  functions.zopen_file = OpenArchiveStream;
+  functions.zclose_file = CloseArchiveStream;
+  return zipOpen2(path.c_str(), mode, nullptr, &functions);
+}
+
+// One component of a date, read back from its text.
+uInt DateField(std::string_view mask, DateValue date) {
+  std::string text = DateToText(mask, date);
+  int value = 0;
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return static_cast<uInt>(value);
+}
+
+tm_zip EntryTime(DateValue date) {
+  tm_zip time{};
+  time.tm_year = DateField("%yyyy", date);
+  if (time.tm_year < kFirstDosYear) {
+    // Also covers a date that cannot be taken apart (all fields 0).
+    time.tm_year = kFirstDosYear;
+    time.tm_mday = 1;
+    return time;
+  }
+  time.tm_sec = DateField("%ss", date);
+  time.tm_min = DateField("%ii", date);
+  time.tm_hour = DateField("%hh", date);
+  time.tm_mday = DateField("%dd", date);
+  time.tm_mon = DateField("%mm", date) - 1;
+  return time;
+}
+
+// The last-write date and size of a file that can be opened for reading
+// (others may go on writing it). False for a missing file, a folder or a
+// file without read access.
+bool ReadFileStamp(std::string_view path, DateValue* date, std::int64_t* size) {
+  platform::File* probe = platform::OpenFile(path, platform::OpenMode::kReadAny);
+  if (probe == nullptr) return false;
+  platform::CloseFile(probe);
+  platform::FileInfo info;
+  if (!platform::GetFileInfo(path, &info)) return false;
+  *date = FileTimeToDate(info.written);
+  *size = info.size;
+  return *date != 0;
+}
+
+// Streams the file's bytes into the entry that has just begun. The status of
+// the last chunk write; -1 when nothing was written or reading failed.
+int StreamFile(std::string_view path, std::int64_t size) {
+  if (size == 0) return -1;
+  platform::File* file = platform::OpenFile(path, platform::OpenMode::kReadDenyWrite);
+  if (file == nullptr) {
+    // The entry stays empty although the file is not.
+    NoteFailure(-1);
+    return -1;
+  }
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[kChunkBytes]());
+  if (buffer == nullptr) {
+    platform::CloseFile(file);
+    NoteFailure(-1);
+    return -1;
+  }
+  int result = -1;
+  for (;;) {
+    std::int64_t got = platform::ReadFile(file, buffer.get(), kChunkBytes);
+    if (got < 0) {
+      // The entry would end short of the file's real contents.
+      result = -1;
+      NoteFailure(result);
+      break;
+    }
+    if (got == 0) break;
+    // A failed chunk does not stop the loop; a later chunk's status replaces
+    // its result, but the archive remembers the failure.
+    result = zipWriteInFileInZip(state.openArchive, buffer.get(), static_cast<unsigned>(got));
+    NoteFailure(result);
+    platform::PauseMs(kChunkPauseMs);
+  }
+  buffer.reset();
+  platform::CloseFile(file);
+  return result;
+}
+
+}  // namespace
+
+void InitZipWriter() {
+  state = WriterState{};
+  state.method = Z_DEFLATED;
+}
+
+std::intptr_t CreateArchive(std::string_view path, int mode) {
+  if (state.openArchive != nullptr) {
+    // The earlier archive has no caller left to hear of a failure here.
+    zipClose(state.openArchive, nullptr);
+    state.openArchive = nullptr;
+  }
+  state.failure = 0;
+  // minizip takes a C string: a path with a NUL in it would name another file.
+  if (path.find('\0') != std::string_view::npos) return 0;
+  state.openArchive = OpenZip(std::string(path), mode);
+  return reinterpret_cast<std::intptr_t>(state.openArchive);
+}
+
+int AddFileToArchive(std::string_view path, int keepPath) {
+  if (state.openArchive == nullptr) return -1;
+  DateValue date = 0;
+  std::int64_t size = 0;
+  if (!ReadFileStamp(path, &date, &size)) return -1;
+
+  std::string name = ZipEntryName(path, keepPath);
+  if (name.empty() || name.size() > kMaxNameBytes || name.find('\0') != std::string::npos) {
+    // The file exists but cannot be stored under a usable name.
+    NoteFailure(-1);
+    return -1;
+  }
+
+  zip_fileinfo info{};
+  info.tmz_date = EntryTime(date);
+  info.dosDate = 0;
+  info.internal_fa = 0;
+  info.external_fa = platform::FileAttributes(path);
+  int status = zipOpenNewFileInZip(state.openArchive, name.c_str(), &info, nullptr, 0, nullptr,
+                                   0, nullptr, state.method, kLevel);
+  if (status != ZIP_OK) {
+    NoteFailure(status);
+    return status;
+  }
+  int result = StreamFile(path, size);
+  NoteFailure(zipCloseFileInZip(state.openArchive));
+  return result;
+}
+
+int CloseArchive() {
+  if (state.openArchive == nullptr) return 0;
+  NoteFailure(zipClose(state.openArchive, nullptr));
+  state.openArchive = nullptr;
+  int result = state.failure;
+  state.failure = 0;
+  return result;
+}

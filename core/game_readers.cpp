@@ -1,0 +1,126 @@
+// Readers of the saved game and the track file: a handful of fields at fixed
+// positions, read from the shared file buffer.
+//
+// The positions come from the files themselves (block index, slot numbers,
+// record position), so every read goes through a bounded view of the bytes
+// actually read: a position outside them, negative or far beyond the end,
+// reads as zero. Positions are 64-bit, so no offset arithmetic can overflow.
+#include <cstdint>
+#include <string>
+
+#include "core/app.h"
+
+namespace {
+
+constexpr std::int16_t kLayoutAMarker = 288;
+
+// Layout of the saved game: where the header fields and the result blocks are.
+struct SaveLayout {
+  std::int64_t blockIndexAt;
+  std::int64_t driverNameAt;
+  std::int64_t blockStride;
+};
+constexpr SaveLayout kLayoutA = {125, 129, 1497};
+constexpr SaveLayout kLayoutB = {78, 82, 1449};
+constexpr std::int64_t kSlotStride = 56;
+constexpr std::int64_t kDriverNameMax = 12;
+constexpr std::int64_t kTrackPathMax = 39;
+constexpr std::int64_t kRecordNameMax = 12;
+
+// The bytes of the last file read; nothing outside [0, size) is ever touched.
+class BoundedBytes {
+ public:
+  BoundedBytes(const std::uint8_t* data, std::int64_t size)
+      : data_(data), size_(data == nullptr ? 0 : size) {}
+
+  std::uint8_t byteAt(std::int64_t pos) const { return (pos >= 0 && pos < size_) ? data_[pos] : 0; }
+  std::int8_t s8(std::int64_t pos) const { return static_cast<std::int8_t>(byteAt(pos)); }
+  std::int16_t s16(std::int64_t pos) const {
+    return static_cast<std::int16_t>(byteAt(pos) | (byteAt(pos + 1) << 8));
+  }
+  std::int32_t s32(std::int64_t pos) const {
+    std::uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = (v << 8) | byteAt(pos + i);
+    return static_cast<std::int32_t>(v);
+  }
+  // A text of at most `max` bytes, ending early at a zero byte, without
+  // spaces (byte 32 only) at either end.
+  std::string text(std::int64_t pos, std::int64_t max) const {
+    std::string s;
+    for (std::int64_t i = 0; i < max; ++i) {
+      std::uint8_t c = byteAt(pos + i);
+      if (c == 0) break;
+      s.push_back(static_cast<char>(c));
+    }
+    std::size_t first = s.find_first_not_of(' ');
+    if (first == std::string::npos) return std::string();
+    return s.substr(first, s.find_last_not_of(' ') - first + 1);
+  }
+
+ private:
+  const std::uint8_t* data_;
+  std::int64_t size_;
+};
+
+// Reads the file at `path` into the file buffer, at most the buffer's size.
+// fileLength becomes the number of bytes actually read; bytes of an earlier
+// file beyond that stay in the buffer but are outside every later read.
+// False when the file cannot be opened (nothing changes then).
+bool loadIntoBuffer(const std::string& path) {
+  AppState& s = app();
+  if (!OpenInputFile(0, path)) return false;
+  std::int64_t wanted = InputFileLength(0);
+  if (wanted < 0) wanted = 0;
+  if (wanted > kFileBufferSize) wanted = kFileBufferSize;
+  if (s.fileBuffer == nullptr) wanted = 0;
+  std::int64_t got = 0;
+  while (got < wanted) {
+    std::int64_t n = ReadInputFile(0, s.fileBuffer + got, wanted - got);
+    if (n <= 0) break;
+    got += n;
+  }
+  CloseInputFile(0);
+  s.fileLength = static_cast<std::int32_t>(got);
+  return true;
+}
+
+BoundedBytes bufferBytes() { return BoundedBytes(app().fileBuffer, app().fileLength); }
+
+}  // namespace
+
+void readSaveGame() {
+  AppState& s = app();
+  s.trackPath.clear();
+  if (!loadIntoBuffer(s.workDir + "Saves\\" + s.saveName)) return;
+  const BoundedBytes bytes = bufferBytes();
+  const SaveLayout& layout = bytes.s16(0) == kLayoutAMarker ? kLayoutA : kLayoutB;
+
+  s.driverName = bytes.text(layout.driverNameAt, kDriverNameMax);
+  s.lengthValue = bytes.s8(4);
+  s.lengthMode = bytes.s8(17);
+  s.blockIndex = bytes.s8(layout.blockIndexAt);
+  const std::int64_t block = layout.driverNameAt + layout.blockStride * s.blockIndex;
+  s.timeSlot = bytes.s8(block);
+  s.trackSlot = bytes.s8(block + 4);
+  s.trackPath = bytes.text(block + 8 + kSlotStride * s.trackSlot, kTrackPathMax);
+  s.resultTime = bytes.s32(block + 24 + kSlotStride * s.timeSlot);
+}
+
+void readTrackFile() {
+  AppState& s = app();
+  // The stored path normally begins with a backslash, so none is inserted.
+  s.trackFile = s.workDir + "Tracks" + s.trackPath + ".trk";
+  s.timeOrSpeed = 0;
+  if (!loadIntoBuffer(s.trackFile)) return;
+  const BoundedBytes bytes = bufferBytes();
+
+  const std::int64_t record = bytes.s32(4);
+  s.recordBlock = record;
+  s.trackLength = bytes.s32(record - 4);
+
+  // Block 1 takes the second record; every other block the first one.
+  const bool second = s.blockIndex == 1;
+  const bool noDriver = s.driverName.empty();
+  s.timeOrSpeed = bytes.s16(record + (second ? 2 : 0));
+  if (noDriver) s.driverName = bytes.text(record + (second ? 27 : 14), kRecordNameMax);
+}

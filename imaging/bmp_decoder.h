@@ -1,0 +1,40 @@
+// Decoders for BMP and icon files held in memory. The bytes are untrusted:
+// every header field is checked against the data before anything is
+// allocated, and a malformed, truncated or oversized file simply fails.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// A decoded picture: width * height pixels, rows top to bottom, each pixel
+// 0x00RRGGBB (bytes blue, green, red, 0 in memory on a little-endian CPU).
+struct DecodedImage {
+  int width = 0;
+  int height = 0;
+  // Bits per pixel as stored in the file: 16, 24 or 32. Palette images
+  // (1, 4 or 8 bits) become true colour and report 32.
+  int depth = 0;
+  std::uint32_t* pixels = nullptr;
+};
+
+// The largest picture either decoder accepts (e.g. 8192 x 8192).
+constexpr std::int64_t kMaxImagePixels = 64 * 1024 * 1024;
+
+// The pixel block comes from the caller, so a slot can hand out its own
+// buffer. `alloc` may return nullptr (the decode then fails).
+using PixelAllocator = std::uint32_t* (*)(std::size_t pixelCount);
+using PixelRelease = void (*)(std::uint32_t* pixels);
+
+// Decodes a whole BMP file ("BM" file header included). True on success with
+// *out filled in and out->pixels from `alloc`. False for anything malformed,
+// truncated or larger than kMaxImagePixels: *out is then untouched and any
+// block taken from `alloc` has been given back through `release`.
+bool DecodeBmp(const std::uint8_t* data, std::size_t size, DecodedImage* out, PixelAllocator alloc,
+               PixelRelease release);
+
+// Decodes a .ico file whose images are stored as DIBs. The largest image is
+// chosen (ties: the highest depth). Images without alpha use the AND mask:
+// masked pixels become black. 32-bit images keep their colour bytes as they
+// are. PNG-compressed images fail. Same contract as DecodeBmp otherwise.
+bool DecodeIcon(const std::uint8_t* data, std::size_t size, DecodedImage* out, PixelAllocator alloc,
+                PixelRelease release);

@@ -1,0 +1,62 @@
+// Pixel storage behind image handles, private to the imaging units.
+//
+// Pixels are 32-bit 0x00RRGGBB values, rows top to bottom, no row padding.
+// A pixel block never changes once it is filled, so several handles may share
+// one block: a copied slot refers to the block of its source until either is
+// released. Large blocks go back to a small pool when released, because first
+// touching fresh pages costs more than the work done on them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "imaging/image_store.h"
+
+struct PixelBlock;
+
+struct ImageBuffer {
+  int width = 0;
+  int height = 0;
+  const std::uint32_t* pixels = nullptr;  // width * height values, top-down
+  PixelBlock* block = nullptr;            // shared, reference counted
+};
+
+namespace imaging {
+
+// The largest number of pixels an image may have; larger sizes fail.
+std::int64_t MaxImagePixels();
+
+// Raw memory of at least `bytes` bytes, or nullptr. Give it back with
+// ReleaseMemory; large blocks are pooled for the next request of similar size.
+std::uint8_t* AcquireMemory(std::size_t bytes);
+void ReleaseMemory(std::uint8_t* memory);
+// Frees the pooled blocks.
+void TrimMemory();
+
+// Pixel blocks in the form the decoders ask for: `count` pixels, or nullptr.
+std::uint32_t* AcquirePixels(std::size_t count);
+void ReleasePixels(std::uint32_t* pixels);
+
+// A new buffer of width x height writable pixels (*pixels receives them), or
+// nullptr when the size is not positive, too large or memory runs out.
+ImageBuffer* NewImageBuffer(int width, int height, std::uint32_t** pixels);
+// A buffer over pixels taken from AcquirePixels; it takes them over. nullptr
+// (the pixels are released) when memory runs out.
+ImageBuffer* AdoptPixels(std::uint32_t* pixels, int width, int height);
+// A second handle on the same pixels.
+ImageBuffer* ShareImageBuffer(const ImageBuffer* source);
+// Releases a handle (nullptr is ignored); the pixels go when their last
+// handle goes.
+void ReleaseImageBuffer(ImageBuffer* buffer);
+
+// Stretches a whole image onto another, each axis on its own. `mode`
+// ResizeSmooth averages the covered source area, anything else picks the
+// nearest source pixel. False when a working buffer cannot be had.
+bool Resample(const std::uint32_t* source, int sourceWidth, int sourceHeight,
+              std::uint32_t* target, int targetWidth, int targetHeight, int mode);
+
+// The row length of the 24-bit rows handed to encoders: 3 bytes per pixel,
+// padded to a multiple of 4.
+inline std::int64_t Stride24(int width) { return 3 * std::int64_t{width} + width % 4; }
+
+}  // namespace imaging

@@ -1,0 +1,43 @@
+#include <gtest/gtest.h>
+
+#include "archive/zip_writer.h"
+
+namespace {
+
+struct NameCase {
+  const char* path;
+  int keepPath;
+  const char* expected;
+};
+
+TEST(ZipEntryNameTest, NamesEntriesAfterTheFilePartOrTheWholePath) {
+  const NameCase cases[] = {
+      {"C:\\Game\\zip\\Name.gam", 0, "Name.gam"},
+      {"C:\\Game\\zip\\Name.gam", 1, "C:/Game/zip/Name.gam"},
+      {"C:\\Game\\zip\\Name.gam", -7, "C:/Game/zip/Name.gam"},
+      {"a/b\\c/d.txt", 0, "d.txt"},
+      {"a/b\\c/d.txt", 1, "a/b/c/d.txt"},
+      {"plain.txt", 0, "plain.txt"},
+      // A quoted path: the file part ends at the closing quote.
+      {"\"C:\\Game\\Name.gam\"", 0, "Name.gam"},
+      {"\"Name.gam\"", 0, "Name.gam"},
+      {"\"Name.gam", 0, "Name.gam"},
+      {"\"C:\\Game\\Name.gam\"", 1, "\"C:/Game/Name.gam\""},
+      // Text after a quote inside the file part is dropped.
+      {"C:\\x\\ab\"cd", 0, "ab"},
+      // Only a leading quote of a bare name is skipped, not one after a "\".
+      {"C:\\x\\\"q\"", 0, ""},
+      {"C:\\Game\\", 0, ""},
+      {"", 0, ""},
+      {"", 1, ""},
+      // Windows-1252 to the OEM code page 850.
+      {"C:\\Game\\R\xE4nnen.gam", 0, "R\x84nnen.gam"},
+      {"C:\\Sp\xE4\\\xC4\xD6\xDC\xDF.trk", 1, "C:/Sp\x84/\x8E\x99\x9A\xE1.trk"},
+  };
+  for (const NameCase& c : cases) {
+    EXPECT_EQ(ZipEntryName(c.path, c.keepPath), c.expected)
+        << "path " << c.path << " keepPath " << c.keepPath;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,118 @@
+# Shared steps of the end-to-end tests. Sourced by each test_*.sh, which
+# runs inside a virtual X display (xvfb-run) with these variables set:
+# LAPBUNDLE, MAKE_SAMPLE_GAME, CLOSE_WINDOW (paths of the programs).
+set -euo pipefail
+
+readonly TITLE="Vantor Lapbundle by Orlik"
+readonly NAME="oakfield_Ann Lee_973"
+# Client coordinates of the controls the tests use.
+readonly BUTTON_X=490 BUTTON_Y=675
+readonly FIELD_X=625 FIELD_Y=632
+readonly TRACK_BOX_X=30 TRACK_BOX_Y=632
+
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/lapbundle-e2e-XXXXXX")
+GAME="$WORK/game"
+APP_PID=""
+WID=""
+
+cleanup() {
+  if [ -n "$APP_PID" ] && kill -0 "$APP_PID" 2>/dev/null; then kill "$APP_PID" || true; fi
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# wait_until SECONDS COMMAND...: polls every 50 ms until COMMAND succeeds.
+wait_until() {
+  local limit=$(($1 * 20)) i=0
+  shift
+  until "$@"; do
+    i=$((i + 1))
+    [ "$i" -lt "$limit" ] || return 1
+    sleep 0.05
+  done
+}
+
+make_game() {
+  "$MAKE_SAMPLE_GAME" "$GAME" "$@" >/dev/null
+}
+
+# Starts the program in the game folder and finds its window.
+start_app() {
+  (cd "$GAME" && exec "$LAPBUNDLE") &
+  APP_PID=$!
+  WID=$(timeout 10 xdotool search --sync --onlyvisible --name "^$TITLE\$" | head -n 1) ||
+    fail "the window did not appear"
+  [ -n "$WID" ] || fail "the window did not appear"
+}
+
+# Clicks at client coordinates of the main window.
+click_at() {
+  xdotool mousemove --window "$WID" "$1" "$2" click 1
+}
+
+press_button() {
+  click_at "$BUTTON_X" "$BUTTON_Y"
+}
+
+close_window() {
+  "$CLOSE_WINDOW" "$WID"
+}
+
+# Waits for the program to end and checks its exit code.
+expect_exit() {
+  local expected=$1
+  wait_until 10 sh -c "! kill -0 $APP_PID 2>/dev/null" || fail "the program did not end"
+  local code=0
+  wait "$APP_PID" || code=$?
+  APP_PID=""
+  [ "$code" -eq "$expected" ] || fail "exit code $code, expected $expected"
+}
+
+# The text of the archive-name field, read through the clipboard.
+field_text() {
+  click_at "$FIELD_X" "$FIELD_Y"
+  xdotool key ctrl+a ctrl+c
+  sleep 0.1
+  xclip -o -selection clipboard 2>/dev/null || true
+}
+
+# Waits until the field shows the expected text.
+expect_field() {
+  local expected=$1 text=""
+  for _ in $(seq 1 40); do
+    text=$(field_text)
+    [ "$text" = "$expected" ] && return 0
+    sleep 0.1
+  done
+  fail "field shows '$text', expected '$expected'"
+}
+
+# Replaces the text of the archive-name field by typing.
+type_name() {
+  click_at "$FIELD_X" "$FIELD_Y"
+  xdotool key ctrl+a BackSpace
+  xdotool type --delay 20 "$1"
+}
+
+# The entry names of an archive, one a line, in archive order.
+archive_entries() {
+  unzip -Z1 "$1"
+}
+
+default_settings() {
+  printf 'Track = 1\r\nGame = 1\r\nScreen = 1\r\nbmp/jpg = 0\r\ntext = \r\nTextPos = 0\r\ntrackname = 1\r\ndrivername = 2\r\ntime/kmh = 3\r\n'
+}
+
+# Presses "Make Zip", waits for the status, then presses "End".
+make_zip_and_end() {
+  local status=$1
+  press_button
+  expect_field "$status"
+  press_button
+  expect_exit 0
+}

@@ -1,0 +1,77 @@
+// A control kit without a display, for tests of the application core.
+//
+// It implements every operation of ui/control_kit.h over plain records and
+// adds a script of user actions that WaitEvent plays back one per call, and
+// read access to everything the core did: control texts and states, the
+// history of each control's texts, the order of calls, the message boxes
+// shown and what was on display at each FlushDisplay.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace headless {
+
+enum class Kind { kNone, kImage, kCheckBox, kLabel, kEdit, kButton };
+
+struct Control {
+  Kind kind = Kind::kNone;
+  int x = 0, y = 0, width = 0, height = 0;
+  std::string text;
+  std::intptr_t state = 0;
+  bool enabled = true;
+};
+
+struct Window {
+  bool open = false;
+  int x = 0, y = 0, width = 0, height = 0;
+  std::string title;
+  std::uint32_t flags = 0;
+};
+
+struct ShownMessage {
+  std::string title;
+  std::string text;
+  bool windowOpen = false;  // whether window 0 was open when it was shown
+};
+
+// What FlushDisplay saw: the pause time asked of the platform so far, the
+// button's caption and state and the name field's text.
+struct Flush {
+  long long pausedMs = 0;
+  std::string buttonText;  // control 50
+  std::string fieldText;   // control 5
+  bool buttonEnabled = true;
+};
+
+// Forgets everything: controls, windows, script, logs.
+void Reset();
+
+// Script of user actions, played back by WaitEvent one per call.
+// A click on a check box toggles it; a click on a disabled control is lost.
+void PushClick(int control);
+// Replaces the text of an edit field as if typed, and reports the change.
+void PushTyping(int control, const std::string& text);
+// The close box of window 0.
+void PushClose();
+// A non-zero event code the core has no use for (a repaint, say).
+void PushOtherEvent(int code);
+// When the script is empty WaitEvent returns 0 up to this many times in a
+// row, then a close request so that a loop under test always ends.
+void SetIdleLimit(int waits);
+// True when WaitEvent had to end a loop with its fallback close request.
+bool RanDry();
+
+// Read access.
+const Control& ControlAt(int number);  // kind kNone when there is none
+const Window& WindowAt(int number);
+// Every text a control held, from the caption it was made with, in order.
+const std::vector<std::string>& TextHistory(int number);
+// Calls in order, such as "MakeCheckBox 2", "SetControlState 2 1".
+const std::vector<std::string>& CallLog();
+const std::vector<ShownMessage>& MessageBoxes();
+const std::vector<Flush>& Flushes();
+int WaitCalls();
+
+}  // namespace headless

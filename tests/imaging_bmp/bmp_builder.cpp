@@ -1,0 +1,154 @@
+#include "tests/imaging_bmp/bmp_builder.h"
+
+#include <cstdlib>
+
+namespace {
+
+int liveBlocks = 0;
+int allocations = 0;
+bool failAllocations = false;
+
+std::uint32_t* CountingAlloc(std::size_t count) {
+  ++allocations;
+  if (failAllocations) return nullptr;
+  ++liveBlocks;
+  return static_cast<std::uint32_t*>(std::malloc(count * sizeof(std::uint32_t)));
+}
+
+void CountingRelease(std::uint32_t* pixels) {
+  --liveBlocks;
+  std::free(pixels);
+}
+
+void PutPixel(Bytes* row, std::uint32_t value, int bitCount, std::size_t x) {
+  if (bitCount < 8) {
+    const std::size_t bit = x * static_cast<std::size_t>(bitCount);
+    if (row->size() <= bit / 8) row->push_back(0);
+    row->back() |= static_cast<std::uint8_t>(value << (8 - bitCount - bit % 8));
+  } else {
+    for (int i = 0; i < bitCount / 8; ++i)
+      row->push_back(static_cast<std::uint8_t>(value >> 8 * i));
+  }
+}
+
+Decoded Finish(bool ok, const DecodedImage& image) {
+  Decoded result;
+  result.ok = ok;
+  result.image = image;
+  if (ok) {
+    result.pixels.assign(image.pixels, image.pixels + std::size_t(image.width) * image.height);
+    CountingRelease(image.pixels);
+  }
+  return result;
+}
+
+}  // namespace
+
+void Put16(Bytes* bytes, std::uint32_t value) {
+  bytes->push_back(static_cast<std::uint8_t>(value));
+  bytes->push_back(static_cast<std::uint8_t>(value >> 8));
+}
+
+void Put32(Bytes* bytes, std::uint32_t value) {
+  Put16(bytes, value & 0xFFFF);
+  Put16(bytes, value >> 16);
+}
+
+Bytes PackRows(const std::vector<std::vector<std::uint32_t>>& rows, int bitCount) {
+  Bytes out;
+  for (const auto& values : rows) {
+    Bytes row;
+    for (std::size_t x = 0; x < values.size(); ++x) PutPixel(&row, values[x], bitCount, x);
+    while (row.size() % 4 != 0) row.push_back(0);
+    out.insert(out.end(), row.begin(), row.end());
+  }
+  return out;
+}
+
+DibSpec MakeSpec(std::int32_t width, std::int32_t height, std::uint32_t bitCount,
+                 std::uint32_t headerSize) {
+  DibSpec spec;
+  spec.headerSize = headerSize;
+  spec.width = width;
+  spec.height = height;
+  spec.bitCount = bitCount;
+  return spec;
+}
+
+Bytes BuildDib(const DibSpec& spec) {
+  Bytes out;
+  Put32(&out, spec.headerSize);
+  if (spec.headerSize == 12) {
+    Put16(&out, static_cast<std::uint32_t>(spec.width));
+    Put16(&out, static_cast<std::uint32_t>(spec.height));
+    Put16(&out, spec.planes);
+    Put16(&out, spec.bitCount);
+  } else {
+    Put32(&out, static_cast<std::uint32_t>(spec.width));
+    Put32(&out, static_cast<std::uint32_t>(spec.height));
+    Put16(&out, spec.planes);
+    Put16(&out, spec.bitCount);
+    Put32(&out, spec.compression);
+    Put32(&out, static_cast<std::uint32_t>(spec.pixels.size()));
+    Put32(&out, 2835);
+    Put32(&out, 2835);
+    Put32(&out, spec.colorsUsed);
+    Put32(&out, 0);
+    for (std::uint32_t mask : spec.masks) Put32(&out, mask);
+    out.resize(std::max<std::size_t>(out.size(), spec.headerSize), 0);
+  }
+  for (std::uint32_t colour : spec.palette) {
+    Put16(&out, colour & 0xFFFF);
+    out.push_back(static_cast<std::uint8_t>(colour >> 16));
+    if (spec.headerSize != 12) out.push_back(0);
+  }
+  out.insert(out.end(), spec.pixels.begin(), spec.pixels.end());
+  return out;
+}
+
+Bytes BuildBmp(const DibSpec& spec, std::int64_t offset) {
+  const Bytes dib = BuildDib(spec);
+  const std::size_t tables = dib.size() - spec.pixels.size();
+  Bytes out = {'B', 'M'};
+  Put32(&out, static_cast<std::uint32_t>(14 + dib.size()));
+  Put32(&out, 0);
+  Put32(&out, static_cast<std::uint32_t>(offset >= 0 ? offset : std::int64_t(14 + tables)));
+  out.insert(out.end(), dib.begin(), dib.end());
+  return out;
+}
+
+Bytes BuildIcon(const std::vector<IconEntry>& entries, std::uint32_t type) {
+  Bytes out;
+  Put16(&out, 0);
+  Put16(&out, type);
+  Put16(&out, static_cast<std::uint32_t>(entries.size()));
+  std::size_t offset = 6 + 16 * entries.size();
+  for (const IconEntry& entry : entries) {
+    for (int i = 0; i < 4; ++i) out.push_back(0);  // size and colour hints: unused
+    Put16(&out, 1);
+    Put16(&out, 0);
+    Put32(&out, static_cast<std::uint32_t>(entry.image.size()));
+    Put32(&out, static_cast<std::uint32_t>(offset));
+    offset += entry.image.size();
+  }
+  for (const IconEntry& entry : entries)
+    out.insert(out.end(), entry.image.begin(), entry.image.end());
+  return out;
+}
+
+Decoded DecodeBmpBytes(const Bytes& bytes) {
+  DecodedImage image;
+  const bool ok = DecodeBmp(bytes.data(), bytes.size(), &image, CountingAlloc, CountingRelease);
+  return Finish(ok, image);
+}
+
+Decoded DecodeIconBytes(const Bytes& bytes) {
+  DecodedImage image;
+  const bool ok = DecodeIcon(bytes.data(), bytes.size(), &image, CountingAlloc, CountingRelease);
+  return Finish(ok, image);
+}
+
+int LiveBlocks() { return liveBlocks; }
+int Allocations() { return allocations; }
+void ResetAllocations() { allocations = 0; }
+void FailAllocations(bool fail) { failAllocations = fail; }

@@ -1,0 +1,61 @@
+// Builds BMP and icon bytes in memory for the decoder tests, and decodes them
+// with an allocator that counts its blocks.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "imaging/bmp_decoder.h"
+
+using Bytes = std::vector<std::uint8_t>;
+
+void Put16(Bytes* bytes, std::uint32_t value);
+void Put32(Bytes* bytes, std::uint32_t value);
+
+// Stored rows (in file order) of per-pixel values: palette indices for 1, 4
+// and 8 bits, raw 16/32-bit values, 0xRRGGBB for 24 bits. Rows are padded
+// to 4 bytes.
+Bytes PackRows(const std::vector<std::vector<std::uint32_t>>& rows, int bitCount);
+
+struct DibSpec {
+  std::uint32_t headerSize = 40;
+  std::int32_t width = 1;
+  std::int32_t height = 1;
+  std::uint32_t planes = 1;
+  std::uint32_t bitCount = 24;
+  std::uint32_t compression = 0;
+  std::uint32_t colorsUsed = 0;
+  std::vector<std::uint32_t> masks;    // inside a 52+ header, or after a 40-byte one
+  std::vector<std::uint32_t> palette;  // 0xRRGGBB; 3 bytes each for a 12-byte header
+  Bytes pixels;                        // stored exactly as given
+};
+
+DibSpec MakeSpec(std::int32_t width, std::int32_t height, std::uint32_t bitCount,
+                 std::uint32_t headerSize = 40);
+
+// The DIB alone (header, masks, colour table, pixels), as icons store it.
+Bytes BuildDib(const DibSpec& spec);
+// A whole BMP file. `offset` replaces the computed pixel offset when >= 0.
+Bytes BuildBmp(const DibSpec& spec, std::int64_t offset = -1);
+
+struct IconEntry {
+  Bytes image;  // a DIB or PNG bytes
+};
+// An icon file whose entries point at the images in order.
+Bytes BuildIcon(const std::vector<IconEntry>& entries, std::uint32_t type = 1);
+
+struct Decoded {
+  bool ok = false;
+  DecodedImage image;
+  std::vector<std::uint32_t> pixels;  // copied out; rows top to bottom
+};
+Decoded DecodeBmpBytes(const Bytes& bytes);
+Decoded DecodeIconBytes(const Bytes& bytes);
+
+// Blocks handed out and not yet given back by the counting allocator, and
+// the number of allocations since the last reset.
+int LiveBlocks();
+int Allocations();
+void ResetAllocations();
+// Makes the counting allocator return nullptr until cleared again.
+void FailAllocations(bool fail);

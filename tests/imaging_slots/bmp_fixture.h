@@ -1,0 +1,15 @@
+// Small 24-bit BMP files built in memory for the image-slot tests.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// Colour of the pixel at (x, y), y counted from the top, as 0x00RRGGBB.
+using PixelColour = std::function<std::uint32_t(int x, int y)>;
+
+// A complete 24-bit BMP file (bottom-up rows, padded to 4 bytes).
+std::string Bmp24(int width, int height, const PixelColour& colour);
+
+// A uniform image.
+std::string SolidBmp24(int width, int height, std::uint32_t colour);

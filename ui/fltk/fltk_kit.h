@@ -1,0 +1,72 @@
+// Private to the FLTK backend: the window and control records and the
+// widget classes behind them.
+#pragma once
+
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Double_Window.H>
+#include <FL/Fl_Widget.H>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "imaging/image_store.h"
+#include "support/numbered_table.h"
+#include "ui/control_kit.h"
+
+namespace kit {
+
+// Control kinds, numbered as the kit's control classes.
+enum class Kind { kButton = 1, kEditField = 2, kTextLabel = 3, kCheckBox = 4, kImage = 9 };
+
+struct WindowRecord {
+  Fl_Double_Window* window = nullptr;  // owns its controls
+  std::uint32_t flags = 0;
+};
+
+struct ControlRecord {
+  Fl_Widget* widget = nullptr;  // owned by its window
+  Kind kind = Kind::kButton;
+  int window = 0;
+  std::string text;  // UTF-8 caption as set (labels are drawn without symbols)
+};
+
+// The font size of every control, close to the default GUI font.
+constexpr int kFontSize = 12;
+// A label type that draws its text as is: no "@" symbols.
+constexpr Fl_Labeltype kPlainLabel = FL_FREE_LABELTYPE;
+
+// The numbers in use in a table, lowest first.
+template <class Table>
+std::vector<int> UsedNumbers(const Table& table) {
+  std::vector<int> numbers;
+  for (std::size_t i = 0; i < table.capacity(); ++i) {
+    if (table.get(static_cast<std::int64_t>(i))) numbers.push_back(static_cast<int>(i));
+  }
+  return numbers;
+}
+
+WindowRecord* FindWindow(int number);
+ControlRecord* FindControl(int number);
+// The number of the kit window that is this FLTK window, -1 if none.
+int WindowNumberOf(const Fl_Window* window);
+// The window that new controls go into, nullptr when there is none.
+Fl_Double_Window* CurrentWindow(int* number);
+// Every kit window, lowest number first.
+std::vector<Fl_Window*> AllWindows();
+// Frees the numbers of every control of a window that is being destroyed.
+void ForgetControlsOf(int window);
+// Installs the labels, fonts, icon and event hook; once.
+void SetUpToolkit();
+
+// Builds an image control (showing nothing yet) that reports its clicks.
+Fl_Widget* NewImageControl(int number, int x, int y, int width, int height);
+// Shows a handle (0: nothing); the control takes the image's size.
+void ShowImage(Fl_Widget* control, ImageHandle image);
+ImageHandle ShownImage(Fl_Widget* control);
+
+// Sets the program icon on a window.
+void SetProgramIcon(Fl_Window* window);
+
+}  // namespace kit

@@ -1,0 +1,86 @@
+// The modal message box: the text, one OK button, no icon. Every other
+// window of the kit is disabled while it is shown.
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Return_Button.H>
+#include <FL/Fl_Window.H>
+#include <FL/fl_draw.H>
+
+#include <algorithm>
+#include <memory>
+
+#include "platform/platform.h"
+#include "ui/fltk/fltk_kit.h"
+
+namespace {
+
+constexpr int kMargin = 16;
+constexpr int kButtonWidth = 75;
+constexpr int kButtonHeight = 23;
+constexpr int kMinTextWidth = 120;
+constexpr int kOkButton = 1;  // what the box reports for OK, Enter, Escape and its close box
+
+void Dismiss(Fl_Widget* widget, void*) {
+  widget->window() ? widget->window()->hide() : widget->hide();
+}
+
+// The size of the text, wrapped at a width that suits the screen.
+void MeasureText(const char* text, int* w, int* h) {
+  int sx, sy, sw, sh;
+  Fl::screen_xywh(sx, sy, sw, sh, 0);
+  fl_font(FL_HELVETICA, kit::kFontSize);
+  *w = std::max(kMinTextWidth, sw / 2);
+  *h = 0;
+  fl_measure(text, *w, *h, 0);
+  // Left-aligned labels are drawn 3 pixels in from each side; leave that
+  // room, so that drawing never wraps a line that measuring kept.
+  *w = std::max(*w + 8, kMinTextWidth);
+}
+
+std::unique_ptr<Fl_Window> BuildBox(const std::string& title, const std::string& text) {
+  int textW = 0, textH = 0;
+  MeasureText(text.c_str(), &textW, &textH);
+  int w = textW + 2 * kMargin;
+  int h = textH + kButtonHeight + 3 * kMargin;
+  int sx, sy, sw, sh;
+  Fl::screen_xywh(sx, sy, sw, sh, 0);
+  Fl_Group::current(nullptr);
+  auto box = std::make_unique<Fl_Window>(sx + (sw - w) / 2, sy + (sh - h) / 2, w, h);
+  box->copy_label(title.c_str());
+  auto* message = new Fl_Box(kMargin, kMargin, textW, textH);
+  message->labeltype(kit::kPlainLabel);
+  message->labelsize(kit::kFontSize);
+  message->align(FL_ALIGN_INSIDE | FL_ALIGN_LEFT | FL_ALIGN_TOP | FL_ALIGN_WRAP);
+  message->copy_label(text.c_str());
+  auto* ok = new Fl_Return_Button((w - kButtonWidth) / 2, h - kMargin - kButtonHeight, kButtonWidth,
+                                  kButtonHeight, "OK");
+  ok->labelsize(kit::kFontSize);
+  ok->callback(Dismiss);
+  box->end();
+  box->set_modal();
+  box->size_range(w, h, w, h);
+  box->callback(Dismiss);
+  kit::SetProgramIcon(box.get());
+  return box;
+}
+
+}  // namespace
+
+int ShowMessageBox(std::string_view title, std::string_view text) {
+  kit::SetUpToolkit();
+  std::unique_ptr<Fl_Window> box =
+      BuildBox(platform::Cp1252ToUtf8(title), platform::Cp1252ToUtf8(text));
+  std::vector<Fl_Window*> disabled;
+  for (Fl_Window* window : kit::AllWindows()) {
+    if (window->shown() && window->active()) {
+      window->deactivate();
+      disabled.push_back(window);
+    }
+  }
+  box->show();
+  while (box->shown()) Fl::wait();
+  for (Fl_Window* window : disabled) window->activate();
+  box.reset();
+  FlushDisplay();
+  return kOkButton;
+}
