@@ -48,12 +48,15 @@ std::int8_t positionFrom(const std::uint8_t* data, std::size_t size, std::size_t
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static ScratchGame game;
+  // One buffer for the whole run: bytes of earlier inputs stay in it, as
+  // they would after an earlier file, and must never be read.
+  static std::uint8_t* const buffer = new std::uint8_t[kFileBufferSize]();
   writeBytes(game.host / "Saves" / "f.gam", data, size);
   writeBytes(game.host / "Tracks" / "f.trk", data, size);
 
   resetAppState();
   AppState& s = app();
-  s.fileBuffer = new std::uint8_t[kFileBufferSize]();
+  s.fileBuffer = buffer;
   s.fileLength = kFileBufferSize;
   s.workDir = game.program;
   s.saveName = "f.gam";
@@ -73,6 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   setTrackName();
   computeTimeOrSpeed();
   composeArchiveName();
+  s.fileBuffer = nullptr;  // kept for the next input
   resetAppState();
   return 0;
 }

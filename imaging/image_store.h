@@ -71,5 +71,5 @@ void RegisterJpegEncoder();
 // Writes a baseline JFIF file at libjpeg quality 10 x quality (clamped to
 // 0..10). 1 when written; 0 when the file cannot be created or libjpeg
 // reports an error (the partial file is then removed).
-int EncodeJpeg(std::string_view path, const std::uint8_t* pixels, int width, int height,
-               int stride, int quality);
+int EncodeJpeg(std::string_view path, const std::uint8_t* pixels, int width, int height, int stride,
+               int quality);

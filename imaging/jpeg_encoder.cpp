@@ -103,8 +103,8 @@ bool registered = false;
 
 }  // namespace
 
-int EncodeJpeg(std::string_view path, const std::uint8_t* pixels, int width, int height,
-               int stride, int quality) {
+int EncodeJpeg(std::string_view path, const std::uint8_t* pixels, int width, int height, int stride,
+               int quality) {
   if (pixels == nullptr || width <= 0 || height <= 0 || stride < 3 * width) return 0;
   if (width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION) return 0;
   Compression c;

@@ -52,8 +52,8 @@ void ReleaseImageBuffer(ImageBuffer* buffer);
 // Stretches a whole image onto another, each axis on its own. `mode`
 // ResizeSmooth averages the covered source area, anything else picks the
 // nearest source pixel. False when a working buffer cannot be had.
-bool Resample(const std::uint32_t* source, int sourceWidth, int sourceHeight,
-              std::uint32_t* target, int targetWidth, int targetHeight, int mode);
+bool Resample(const std::uint32_t* source, int sourceWidth, int sourceHeight, std::uint32_t* target,
+              int targetWidth, int targetHeight, int mode);
 
 // The row length of the 24-bit rows handed to encoders: 3 bytes per pixel,
 // padded to a multiple of 4.

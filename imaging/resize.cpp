@@ -169,8 +169,8 @@ bool ResampleNearest(const std::uint32_t* source, int sw, int sh, std::uint32_t*
 
 }  // namespace
 
-bool Resample(const std::uint32_t* source, int sourceWidth, int sourceHeight,
-              std::uint32_t* target, int targetWidth, int targetHeight, int mode) {
+bool Resample(const std::uint32_t* source, int sourceWidth, int sourceHeight, std::uint32_t* target,
+              int targetWidth, int targetHeight, int mode) {
   if (sourceWidth <= 0 || sourceHeight <= 0 || targetWidth <= 0 || targetHeight <= 0) return false;
   if (mode == ResizeSmooth) {
     return ResampleSmooth(source, sourceWidth, sourceHeight, target, targetWidth, targetHeight);

@@ -46,7 +46,8 @@ void PackRow(const std::uint32_t* in, std::size_t width, std::uint8_t* out) {
 // row padded with zeros to the stride. One spare row follows the picture.
 std::uint8_t* ToBottomUpRows(const ImageBuffer& image, std::int64_t stride) {
   const std::size_t rowBytes = static_cast<std::size_t>(stride);
-  std::uint8_t* rows = imaging::AcquireMemory(rowBytes * (static_cast<std::size_t>(image.height) + 1));
+  std::uint8_t* rows =
+      imaging::AcquireMemory(rowBytes * (static_cast<std::size_t>(image.height) + 1));
   if (rows == nullptr) return nullptr;
   const std::size_t width = static_cast<std::size_t>(image.width);
   for (int y = 0; y < image.height; ++y) {
@@ -117,11 +118,9 @@ int SaveImageSlot(int slot, std::string_view path, std::uint32_t tag) {
   const std::int64_t stride = imaging::Stride24(image->width);
   std::uint8_t* rows = ToBottomUpRows(*image, stride);
   if (rows == nullptr) return 0;
-  const int result =
-      encode != nullptr
-          ? encode(path, rows, image->width, image->height, static_cast<int>(stride),
-                   DefaultSaveQuality)
-          : WriteBmp(path, rows, image->width, image->height, stride);
+  const int result = encode != nullptr ? encode(path, rows, image->width, image->height,
+                                                static_cast<int>(stride), DefaultSaveQuality)
+                                       : WriteBmp(path, rows, image->width, image->height, stride);
   imaging::ReleaseMemory(rows);
   return result;
 }

@@ -39,7 +39,7 @@ fi
 cmake --build "$build" --target lapbundle make-sample-game -j2
 
 app="$build/core/lapbundle"
-game="$(mktemp -d "${TMPDIR:-/tmp}/lapbundle-demo-XXXXXX")/game"
+game="$(mktemp -d -t lapbundle-demo-XXXXXX)/game"
 "$build/tools/make-sample-game" "$game"
 echo "Sample game folder: $game"
 

@@ -214,7 +214,7 @@ namespace SettingsFile {
 int open(std::string_view name) {
   close();
   platform::File* file = platform::OpenFile(name, platform::OpenMode::kReadWriteDenyWrite);
-  if (file == nullptr) file = platform::OpenFile(name, platform::OpenMode::kReadAny);
+  if (file == nullptr) file = platform::OpenFile(name, platform::OpenMode::kReadDenyWrite);
   g_store.active = true;
   if (file == nullptr) {
     g_store.rememberedName = std::string(name);

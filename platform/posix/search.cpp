@@ -39,14 +39,14 @@ bool NextMatch(Search* search, FoundEntry* out) {
 SearchStart StartSearch(std::string_view searchPath, Search** search, FoundEntry* first) {
   *search = nullptr;
   std::size_t cut = searchPath.find_last_of("\\/");
-  std::string folder;
   std::string_view pattern = searchPath;
+  std::string host = ".";
   if (cut != std::string_view::npos) {
-    folder = std::string(searchPath.substr(0, cut));
-    if (folder.empty()) folder = "\\";  // a pattern directly below the root
+    std::string_view folder = searchPath.substr(0, cut);
+    // An empty folder part is the root: the pattern sits directly below it.
+    host = HostPath(folder.empty() ? std::string_view("\\") : folder);
     pattern = searchPath.substr(cut + 1);
   }
-  std::string host = folder.empty() ? std::string(".") : HostPath(folder);
   DIR* dir = opendir(host.c_str());
   if (dir == nullptr) return SearchStart::kFailed;
   auto* s = new Search{dir, std::string(pattern)};

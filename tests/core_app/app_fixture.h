@@ -2,10 +2,10 @@
 // and a clean fault table for every test of the application core.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "tests/testing/temp_folder.h"
 #include "tools/sample_game.h"

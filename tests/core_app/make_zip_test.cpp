@@ -67,7 +67,7 @@ class MakeZipTest : public AppTest {
 
 struct Outcome {
   const char* label;
-  std::function<void(MakeZipTest&)> arrange;
+  std::function<void()> arrange;
   Captions captions;
   const char* status;
   std::vector<std::string> leftInZip;
@@ -77,26 +77,40 @@ struct Outcome {
 TEST_F(MakeZipTest, EachOutcomeShowsItsCaptionsAndStatus) {
   const std::string bmp = kName + ".bmp", gam = kName + ".gam", zip = kName + ".zip";
   const Outcome outcomes[] = {
-      {"success", [](MakeZipTest&) {}, kAllCaptions, kOk.c_str(), {zip}, 900 + 3 * kChunkPauseMs},
-      {"screenshot not staged", [](MakeZipTest&) { platform::FailNthCall(platform::Op::kCopy, 1); },
-       {"Make Zip", " Wait", "End"}, "Error", {}, 0},
-      {"saved game not copied", [](MakeZipTest&) { platform::FailNthCall(platform::Op::kCopy, 2); },
-       {"Make Zip", " Wait", "Wait ", "End"}, "Error", {bmp}, 300},
+      {"success", [] {}, kAllCaptions, kOk.c_str(), {zip}, 900 + 3 * kChunkPauseMs},
+      {"screenshot not staged",
+       [] { platform::FailNthCall(platform::Op::kCopy, 1); },
+       {"Make Zip", " Wait", "End"},
+       "Error",
+       {},
+       0},
+      {"saved game not copied",
+       [] { platform::FailNthCall(platform::Op::kCopy, 2); },
+       {"Make Zip", " Wait", "Wait ", "End"},
+       "Error",
+       {bmp},
+       300},
       {"archive not created",
-       [&](MakeZipTest&) { folder_.makeFolder("zip/" + zip); },  // a folder in the way
-       {"Make Zip", " Wait", "Wait ", " Wait", "End"}, "Error", {bmp, gam, zip}, 600},
+       [&] { folder_.makeFolder("zip/" + zip); },  // a folder in the way
+       {"Make Zip", " Wait", "Wait ", " Wait", "End"},
+       "Error",
+       {bmp, gam, zip},
+       600},
       // An archive that could not be finished is an error, and removed; the
       // staged copies stay so that nothing is lost.
       {"archive incomplete",
-       [](MakeZipTest&) { platform::FailNthCall(platform::Op::kWrite, 1, true); },
-       {"Make Zip", " Wait", "Wait ", " Wait", "End"}, "Error", {bmp, gam}, 600 + 3 * kChunkPauseMs},
+       [] { platform::FailNthCall(platform::Op::kWrite, 1, true); },
+       {"Make Zip", " Wait", "Wait ", " Wait", "End"},
+       "Error",
+       {bmp, gam},
+       600 + 3 * kChunkPauseMs},
   };
   for (const Outcome& o : outcomes) {
     SCOPED_TRACE(o.label);
     std::filesystem::remove_all(folder_.hostPath("zip"));
     headless::Reset();
     start(smallScreenshot());
-    o.arrange(*this);
+    o.arrange();
     pressAndEnd();
     EXPECT_EQ(platform::PausedMs(), o.pausedMs);
     platform::ResetFaults();
@@ -140,7 +154,7 @@ TEST_F(MakeZipTest, SuccessPacksTheRaceAndShowsEachStageBeforeItsPause) {
 
 struct NameCase {
   const char* typed;
-  const char* archiveOnDisk;  // UTF-8, as the file system shows it
+  const char* archiveOnDisk;         // UTF-8, as the file system shows it
   std::vector<std::string> entries;  // names as stored: OEM code page
   const char* status;
 };
@@ -149,7 +163,9 @@ TEST_F(MakeZipTest, TheNameFieldAsEditedNamesEverything) {
   const NameCase cases[] = {
       {"Final", "Final.zip", {"Final.bmp", "Final.gam", "Oakfield.trk"}, "..\\zip\\Final.zip ok"},
       {"", ".zip", {".bmp", ".gam", "Oakfield.trk"}, "..\\zip\\.zip ok"},
-      {"Cup \xE4", "Cup \xC3\xA4.zip", {"Cup \x84.bmp", "Cup \x84.gam", "Oakfield.trk"},
+      {"Cup \xE4",
+       "Cup \xC3\xA4.zip",
+       {"Cup \x84.bmp", "Cup \x84.gam", "Oakfield.trk"},
        "..\\zip\\Cup \xE4.zip ok"},
   };
   for (const NameCase& c : cases) {

@@ -10,7 +10,7 @@ readonly BUTTON_X=490 BUTTON_Y=675
 readonly FIELD_X=625 FIELD_Y=632
 readonly TRACK_BOX_X=30 TRACK_BOX_Y=632
 
-WORK=$(mktemp -d "${TMPDIR:-/tmp}/lapbundle-e2e-XXXXXX")
+WORK=$(mktemp -d -t lapbundle-e2e-XXXXXX)
 GAME="$WORK/game"
 APP_PID=""
 WID=""

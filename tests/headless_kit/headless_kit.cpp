@@ -148,8 +148,8 @@ ControlHandle MakeWindow(int number, int x, int y, int width, int height, std::s
 }
 
 ControlHandle MakeImageControl(int number, int x, int y, int width, int height, ImageHandle image) {
-  ControlHandle h = headless::makeControl("MakeImageControl", Kind::kImage, number, x, y, width,
-                                          height, "");
+  ControlHandle h =
+      headless::makeControl("MakeImageControl", Kind::kImage, number, x, y, width, height, "");
   if (h != 0 && image != nullptr) SetControlState(number, reinterpret_cast<std::intptr_t>(image));
   return h;
 }

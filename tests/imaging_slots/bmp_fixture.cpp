@@ -22,7 +22,7 @@ std::string Bmp24(int width, int height, const PixelColour& colour) {
   Put(&file, 24, 2);
   Put(&file, 0, 4);
   Put(&file, imageSize, 4);
-  Put(&file, 0, 16);
+  file.append(16, '\0');  // resolution and colour counts
   for (int row = height - 1; row >= 0; --row) {
     for (int x = 0; x < width; ++x) Put(&file, colour(x, row), 3);
     file.append(static_cast<std::size_t>(stride - 3 * width), '\0');

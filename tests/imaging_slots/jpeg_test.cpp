@@ -1,4 +1,7 @@
 // The JPEG encoder: what the file looks like and how failures end.
+#include <gtest/gtest.h>
+#include <jpeglib.h>
+
 #include <csetjmp>
 #include <cstddef>
 #include <cstdint>
@@ -6,10 +9,6 @@
 #include <random>
 #include <string>
 #include <vector>
-
-#include <jpeglib.h>
-
-#include <gtest/gtest.h>
 
 #include "imaging/image_store.h"
 #include "platform/platform.h"
@@ -49,7 +48,8 @@ void DecodeInto(const std::string& file, jpeg_decompress_struct* info, Decoded* 
   out->components = info->num_components;
   out->rgb.resize(3 * static_cast<std::size_t>(out->width) * out->height);
   while (info->output_scanline < info->output_height) {
-    JSAMPROW row = out->rgb.data() + 3 * static_cast<std::size_t>(out->width) * info->output_scanline;
+    JSAMPROW row =
+        out->rgb.data() + 3 * static_cast<std::size_t>(out->width) * info->output_scanline;
     jpeg_read_scanlines(info, &row, 1);
   }
   jpeg_finish_decompress(info);

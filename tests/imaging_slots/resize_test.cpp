@@ -1,10 +1,10 @@
 // The area average and the nearest-pixel stretch.
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <cstdint>
 #include <random>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "imaging/pixel_buffer.h"
 
@@ -25,11 +25,11 @@ std::uint32_t Grey(std::uint32_t v) { return v << 16 | v << 8 | v; }
 double ExactAverage(const Pixels& source, int sw, int sh, int tw, int th, int tx, int ty, int c) {
   double sum = 0;
   for (int y = 0; y < sh; ++y) {
-    const double coverY = std::max(0.0, std::min((ty + 1.0) * sh / th, y + 1.0) -
-                                            std::max(1.0 * ty * sh / th, 1.0 * y));
+    const double coverY = std::max(
+        0.0, std::min((ty + 1.0) * sh / th, y + 1.0) - std::max(1.0 * ty * sh / th, 1.0 * y));
     for (int x = 0; x < sw && coverY > 0; ++x) {
-      const double coverX = std::max(0.0, std::min((tx + 1.0) * sw / tw, x + 1.0) -
-                                              std::max(1.0 * tx * sw / tw, 1.0 * x));
+      const double coverX = std::max(
+          0.0, std::min((tx + 1.0) * sw / tw, x + 1.0) - std::max(1.0 * tx * sw / tw, 1.0 * x));
       sum += coverX * coverY * ((source[static_cast<std::size_t>(y) * sw + x] >> (8 * c)) & 0xFF);
     }
   }
@@ -45,11 +45,14 @@ TEST(ResizeSmooth, SmallCasesAverageTheCoveredArea) {
   };
   const Case cases[] = {
       // 2 x 2 blocks: plain means, rounded to nearest (10+20+30+41 = 101 -> 25.25).
-      {4, 4, {Grey(10), Grey(20), Grey(0), Grey(0),  //
-              Grey(30), Grey(41), Grey(255), Grey(255),
-              Grey(1), Grey(2), Grey(100), Grey(101),
-              Grey(3), Grey(4), Grey(102), Grey(103)},
-       2, 2, {Grey(25), Grey(128), Grey(3), Grey(102)}},
+      {4,
+       4,
+       {Grey(10), Grey(20), Grey(0), Grey(0),  //
+        Grey(30), Grey(41), Grey(255), Grey(255), Grey(1), Grey(2), Grey(100), Grey(101), Grey(3),
+        Grey(4), Grey(102), Grey(103)},
+       2,
+       2,
+       {Grey(25), Grey(128), Grey(3), Grey(102)}},
       // Three pixels onto two: the middle one is split half and half.
       {3, 1, {Grey(0), Grey(255), Grey(90)}, 2, 1, {Grey(85), Grey(145)}},
       // Each channel on its own.

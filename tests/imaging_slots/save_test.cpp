@@ -1,10 +1,10 @@
 // Saving slots: the 24-bit rows, the BMP file and the encoder registry.
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "imaging/image_store.h"
 #include "imaging/pixel_buffer.h"
@@ -61,12 +61,12 @@ TEST_F(SaveImageTest, TagZeroWritesA24BitBmpByteForByte) {
   ASSERT_NE(Load(1, Bmp24(2, 2, Pattern)), nullptr);
   ASSERT_EQ(SaveImageSlot(1, folder.programPath("out.bmp"), 0), 1);
   const std::vector<int> bytes = {
-      'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,        // file header
-      40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24, 0,      // size, width, height, planes, bits
-      0, 0, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,       // compression, image size
-      0, 0, 0, 0, 0, 0, 0, 0,                                // colours
-      1, 7, 1, 0, 7, 4, 0, 0,                                // bottom row, two fill bytes
-      0, 2, 1, 1, 2, 4, 0, 0};                               // top row
+      'B', 'M', 70, 0, 0,  0, 0, 0, 0, 0, 54, 0, 0, 0,         // file header
+      40,  0,   0,  0, 2,  0, 0, 0, 2, 0, 0,  0, 1, 0, 24, 0,  // size, width, height, planes, bits
+      0,   0,   0,  0, 16, 0, 0, 0, 0, 0, 0,  0, 0, 0, 0,  0,  // compression, image size
+      0,   0,   0,  0, 0,  0, 0, 0,                            // colours
+      1,   7,   1,  0, 7,  4, 0, 0,                            // bottom row, two fill bytes
+      0,   2,   1,  1, 2,  4, 0, 0};                           // top row
   const std::string expected(bytes.begin(), bytes.end());
   const std::string written = folder.read("out.bmp");
   EXPECT_EQ(written.size(), 70u);

@@ -1,8 +1,8 @@
 // Loading, copying, stretching and freeing numbered image slots.
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "imaging/image_store.h"
 #include "tests/imaging_slots/bmp_fixture.h"

@@ -5,6 +5,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <thread>
@@ -54,11 +55,16 @@ std::vector<int> KitTest::CollectEvents(int ms) {
   return events;
 }
 
-std::vector<std::pair<int, int>> KitTest::CollectControlEvents(int ms) {
+std::vector<std::pair<int, int>> KitTest::CollectControlEvents(int ms, std::size_t expected) {
   std::vector<std::pair<int, int>> events;
-  const auto deadline = Clock::now() + std::chrono::milliseconds(ms);
+  auto deadline = Clock::now() + std::chrono::milliseconds(ms);
+  bool shortened = false;
   while (Clock::now() < deadline) {
     if (WaitEvent(20) == ControlEvent) events.emplace_back(LastEventControl(), LastEventType());
+    if (expected && events.size() >= expected && !shortened) {
+      deadline = std::min(deadline, Clock::now() + std::chrono::milliseconds(80));
+      shortened = true;
+    }
   }
   return events;
 }

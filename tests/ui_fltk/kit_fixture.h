@@ -26,8 +26,9 @@ class KitTest : public ::testing::Test {
   bool WaitFor(int code, int ms);
   // Every event WaitEvent reports during `ms`.
   std::vector<int> CollectEvents(int ms);
-  // Control events as {control, type} during `ms`.
-  std::vector<std::pair<int, int>> CollectControlEvents(int ms);
+  // Control events as {control, type} during `ms`, or until `expected`
+  // came and a short while passed without more.
+  std::vector<std::pair<int, int>> CollectControlEvents(int ms, std::size_t expected = 0);
   // Handles input for `ms`, discarding the events.
   void Settle(int ms);
 
