@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Draws the program icon -- a chequered flag over a zip archive -- and writes
-it at 32x32 and 48x48 pixels as lapbundle.ico (for the Windows resource file)
-and as lapbundle_icon.h (RGBA arrays that the toolkit backend embeds).
+it at 32x32 and 48x48 pixels as lapbundle.ico (for the Windows resource file),
+as lapbundle_icon.h (RGBA arrays that the toolkit backend embeds) and as
+lapbundle.png (48x48, for the desktop entry's icon theme).
 
 Run from any folder:  python3 make_icon.py
 The output is deterministic; commit both files beside this script.
@@ -9,6 +10,7 @@ The output is deterministic; commit both files beside this script.
 import math
 import os
 import struct
+import zlib
 
 SIZES = (32, 48)
 SAMPLES = 4  # supersampling per axis, for smooth edges
@@ -122,6 +124,18 @@ def write_ico(path, images):
         f.write(directory + entries + data)
 
 
+def write_png(path, size, rgba):
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
+
+    rows = b"".join(b"\0" + rgba[y * size * 4:(y + 1) * size * 4] for y in range(size))
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+                chunk(b"IDAT", zlib.compress(rows, 9)) + chunk(b"IEND", b""))
+
+
 def write_header(path, images):
     lines = [
         "// The program icon as RGBA pixels, rows top to bottom.",
@@ -146,6 +160,7 @@ def main():
     images = [(size, render(size)) for size in SIZES]
     write_ico(os.path.join(here, "lapbundle.ico"), images)
     write_header(os.path.join(here, "lapbundle_icon.h"), images)
+    write_png(os.path.join(here, "lapbundle.png"), *images[-1])
 
 
 if __name__ == "__main__":

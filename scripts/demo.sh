@@ -8,7 +8,7 @@
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
-build="${LAPBUNDLE_BUILD_DIR:-$root/build}"
+build="${LAPBUNDLE_BUILD_DIR:-$root/build/demo}"
 readonly TITLE="Vantor Lapbundle by Orlik"
 
 # Inside the virtual display: drive the window like a user would.

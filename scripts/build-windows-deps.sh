@@ -1,0 +1,133 @@
+#!/usr/bin/env bash
+# Cross-builds the libraries lapbundle links on Windows, as static libraries
+# from Debian's own source packages:
+#   zlib (with contrib/minizip) and libjpeg-turbo (the libjpeg 6b interface).
+#
+#   scripts/build-windows-deps.sh [i686|x86_64 ...]    (default: both)
+#
+# Results go to build-windeps/<arch>/{include,lib}; pass that folder to CMake
+# as -DLAPBUNDLE_WINDEPS=<folder>. Run it again at will: whatever is already
+# built is skipped. Needs the MinGW-w64 compilers, cmake, make and dpkg-dev
+# (scripts/build-windows.sh installs them).
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+deps="$root/build-windeps"
+src="$deps/src"
+jobs=${LAPBUNDLE_JOBS:-2}
+archs=("$@")
+[ ${#archs[@]} -gt 0 ] || archs=(i686 x86_64)
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+log() { echo "[windeps] $*" >&2; }
+
+# --- Sources -----------------------------------------------------------------
+
+# apt-get source needs a deb-src entry; Debian's image ships binaries only.
+ensure_deb_src() {
+  local list=/etc/apt/sources.list.d/lapbundle-src.sources
+  if grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ ||
+     grep -qs '^deb-src ' /etc/apt/sources.list; then
+    return
+  fi
+  log "adding $list"
+  $sudo tee "$list" >/dev/null <<'SRC'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SRC
+  $sudo apt-get update -qq
+}
+
+# Prints the unpacked source folder of a package, fetching it when missing.
+source_dir() {
+  local pkg=$1 dir
+  dir=$(find "$src" -maxdepth 1 -mindepth 1 -type d -name "$pkg-*" 2>/dev/null | sort | tail -n 1)
+  if [ -z "$dir" ]; then
+    ensure_deb_src
+    mkdir -p "$src"
+    log "fetching the $pkg source package"
+    # Fetch as the calling user into our own folder; apt only reads the index.
+    (cd "$src" && apt-get source -qq "$pkg" >"$src/$pkg.log" 2>&1) ||
+      { cat "$src/$pkg.log" >&2; exit 1; }
+    dir=$(find "$src" -maxdepth 1 -mindepth 1 -type d -name "$pkg-*" | sort | tail -n 1)
+  fi
+  [ -n "$dir" ] || { echo "no source folder for $pkg" >&2; exit 1; }
+  echo "$dir"
+}
+
+# --- Builds ------------------------------------------------------------------
+
+# zlib, from a copy of its source: its CMake renames zconf.h in the source
+# folder when building out of tree.
+build_zlib() {
+  local triple=$1 prefix=$2 zsrc=$3 arch=$4 work
+  [ -f "$prefix/lib/libz.a" ] && return
+  log "zlib for $triple"
+  work="$deps/work/$triple/zlib"
+  rm -rf "$work" && mkdir -p "$work" && cp -a "$zsrc/." "$work/src"
+  cmake -S "$work/src" -B "$work/build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" \
+    -DCMAKE_BUILD_TYPE=Release >"$work.log" 2>&1 || { cat "$work.log" >&2; exit 1; }
+  cmake --build "$work/build" --target zlibstatic -j"$jobs" >>"$work.log" 2>&1 ||
+    { cat "$work.log" >&2; exit 1; }
+  mkdir -p "$prefix/lib" "$prefix/include"
+  cp "$work/build/libzlibstatic.a" "$prefix/lib/libz.a"
+  cp "$work/src/zlib.h" "$work/build/zconf.h" "$prefix/include/"
+}
+
+# minizip from zlib's contrib folder: the zip writer and reader over stdio.
+build_minizip() {
+  local triple=$1 prefix=$2 zsrc=$3 mz work f
+  [ -f "$prefix/lib/libminizip.a" ] && return
+  log "minizip for $triple"
+  mz="$zsrc/contrib/minizip"
+  work="$deps/work/$triple/minizip"
+  rm -rf "$work" && mkdir -p "$work"
+  for f in zip ioapi unzip; do
+    "$triple-gcc-posix" -O2 -I"$prefix/include" -c "$mz/$f.c" -o "$work/$f.o"
+  done
+  rm -f "$work/libminizip.a"
+  "$triple-ar" rcs "$work/libminizip.a" "$work"/*.o
+  mkdir -p "$prefix/include/minizip"
+  cp "$mz/zip.h" "$mz/unzip.h" "$mz/ioapi.h" "$mz/crypt.h" "$prefix/include/minizip/"
+  cp "$work/libminizip.a" "$prefix/lib/"
+}
+
+# libjpeg-turbo: the plain C codec (no SIMD, no TurboJPEG API), static only.
+build_libjpeg() {
+  local triple=$1 prefix=$2 jsrc=$3 arch=$4 work
+  [ -f "$prefix/lib/libjpeg.a" ] && return
+  log "libjpeg-turbo for $triple"
+  work="$deps/work/$triple/libjpeg"
+  rm -rf "$work"
+  # The install prefix must be absolute, or the project's CMake refuses it.
+  cmake -S "$jsrc" -B "$work" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
+    -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF \
+    >"$work.log" 2>&1 || { cat "$work.log" >&2; exit 1; }
+  cmake --build "$work" --target jpeg-static -j"$jobs" >>"$work.log" 2>&1 ||
+    { cat "$work.log" >&2; exit 1; }
+  mkdir -p "$prefix/lib" "$prefix/include"
+  cp "$work/libjpeg.a" "$prefix/lib/"
+  cp "$jsrc/jpeglib.h" "$jsrc/jmorecfg.h" "$jsrc/jerror.h" "$work/jconfig.h" \
+    "$prefix/include/"
+}
+
+zlib_src=$(source_dir zlib)
+jpeg_src=$(source_dir libjpeg-turbo)
+for arch in "${archs[@]}"; do
+  case "$arch" in
+    i686) triple=i686-w64-mingw32 ;;
+    x86_64) triple=x86_64-w64-mingw32 ;;
+    *) echo "unknown architecture: $arch (i686 or x86_64)" >&2; exit 2 ;;
+  esac
+  prefix="$deps/$arch"
+  build_zlib "$triple" "$prefix" "$zlib_src" "$arch"
+  build_minizip "$triple" "$prefix" "$zlib_src"
+  build_libjpeg "$triple" "$prefix" "$jpeg_src" "$arch"
+  log "$arch ready in $prefix"
+done

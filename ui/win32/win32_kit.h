@@ -1,0 +1,111 @@
+// Private to the Windows backend: the window and control records, the
+// control classes behind them, and the messages the kit posts to itself.
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "imaging/image_store.h"
+#include "support/numbered_table.h"
+#include "ui/control_kit.h"
+
+namespace kit {
+
+// Control kinds, numbered as the kit's control classes.
+enum class Kind { kButton = 1, kEditField = 2, kTextLabel = 3, kCheckBox = 4, kImage = 9 };
+
+// A control raises its own event by posting this to its top-level window:
+// wParam is the control number, lParam the event type.
+constexpr UINT kControlEventMessage = WM_APP + 1;
+
+// The commands of the two Tab accelerators.
+constexpr WORD kNextControlCommand = 64001;
+constexpr WORD kPreviousControlCommand = 64002;
+
+struct WindowRecord {
+  HWND hwnd = nullptr;
+  ACCEL accelerators[2] = {};
+  HACCEL acceleratorTable = nullptr;
+  bool sizedOut = false;  // minimised or maximised
+  HBRUSH background = nullptr;  // never set by this system; deleted with the window
+};
+
+struct ControlClass;
+
+struct ControlRecord {
+  HWND hwnd = nullptr;
+  const ControlClass* kind = nullptr;
+  WNDPROC oldProcedure = nullptr;  // the platform's procedure the kit replaced
+  int window = 0;                  // the kit window it lives in
+  std::uint64_t order = 0;         // creation order, for Tab navigation
+  // Image controls: the shown handle and the bitmap drawn from it.
+  ImageHandle image = nullptr;
+  HBITMAP bitmap = nullptr;
+  int imageWidth = 0;
+  int imageHeight = 0;
+  // Image controls: mouse state for clicks and drags.
+  POINT press = {};
+  bool leftHeld = false;
+  bool dragReported = false;
+  bool skipRightRelease = false;
+};
+
+// One shared descriptor per control kind: the platform class and styles, and
+// the operations that differ between kinds. A null operation has no effect
+// and yields 0; a null text operation falls back to the window text.
+struct ControlClass {
+  Kind kind;
+  const char* platformClass;
+  DWORD style;
+  DWORD exStyle;
+  // Handles a message before the platform's procedure; true when handled
+  // (the result is then in *result).
+  bool (*notify)(ControlRecord& record, UINT message, WPARAM wParam, LPARAM lParam,
+                 LRESULT* result);
+  void (*release)(ControlRecord& record);
+  std::intptr_t (*getState)(const ControlRecord& record);
+  void (*setState)(ControlRecord& record, std::intptr_t value);
+};
+
+const ControlClass& ClassOf(Kind kind);
+
+WindowRecord* FindWindow(int number);
+ControlRecord* FindControl(int number);
+// The kit window number of a top-level window, -1 for any other window.
+int WindowNumberOf(HWND hwnd);
+// The kit control number of a control window, -1 for any other window.
+int ControlNumberOf(HWND hwnd);
+// The controls of a window, in the order they were made.
+std::vector<ControlRecord*> ControlsOf(int window);
+// The window new controls go into; nullptr when there is none.
+HWND CurrentWindow(int* number);
+
+HINSTANCE Instance();
+HICON ProgramIcon();
+HCURSOR ArrowCursor();
+
+// The kit's procedure of top-level windows.
+LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// Moves the keyboard focus to the next (or previous) tab stop of a window.
+void MoveFocus(int window, bool forward);
+
+// Image controls: the bitmap made from a handle, and the class operations.
+bool ImageNotify(ControlRecord& record, UINT message, WPARAM wParam, LPARAM lParam,
+                 LRESULT* result);
+void ImageRelease(ControlRecord& record);
+std::intptr_t ImageGetState(const ControlRecord& record);
+void ImageSetState(ControlRecord& record, std::intptr_t value);
+
+// Set by the window procedure when a menu or accelerator command other than
+// Tab navigation arrives; taken by WaitEvent.
+void RaiseMenuEvent();
+
+}  // namespace kit
