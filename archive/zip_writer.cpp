@@ -189,8 +189,8 @@ int AddFileToArchive(std::string_view path, int keepPath) {
   info.dosDate = 0;
   info.internal_fa = 0;
   info.external_fa = platform::FileAttributes(path);
-  int status = zipOpenNewFileInZip(state.openArchive, name.c_str(), &info, nullptr, 0, nullptr,
-                                   0, nullptr, state.method, kLevel);
+  int status = zipOpenNewFileInZip(state.openArchive, name.c_str(), &info, nullptr, 0, nullptr, 0,
+                                   nullptr, state.method, kLevel);
   if (status != ZIP_OK) {
     NoteFailure(status);
     return status;

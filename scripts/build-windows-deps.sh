@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Cross-builds the libraries lapbundle links on Windows, as static libraries
-# from Debian's own source packages:
-#   zlib (with contrib/minizip) and libjpeg-turbo (the libjpeg 6b interface).
+# from Debian's own source packages, the ones the Linux build links:
+#   zlib, minizip (zlib's contrib/minizip as Debian packages it, with the
+#   refusal of names, extra fields and comments over 65,535 bytes) and
+#   libjpeg-turbo (the libjpeg 6b interface).
 #
 #   scripts/build-windows-deps.sh [i686|x86_64 ...]    (default: both)
 #
@@ -79,18 +81,16 @@ build_zlib() {
   cp "$work/src/zlib.h" "$work/build/zconf.h" "$prefix/include/"
 }
 
-# minizip from zlib's contrib folder: the zip writer and reader over stdio.
+# minizip: the zip writer and reader over stdio.
 build_minizip() {
-  local triple=$1 prefix=$2 zsrc=$3 mz work f
+  local triple=$1 prefix=$2 mz=$3 work f
   [ -f "$prefix/lib/libminizip.a" ] && return
   log "minizip for $triple"
-  mz="$zsrc/contrib/minizip"
   work="$deps/work/$triple/minizip"
   rm -rf "$work" && mkdir -p "$work"
   for f in zip ioapi unzip; do
     "$triple-gcc-posix" -O2 -I"$prefix/include" -c "$mz/$f.c" -o "$work/$f.o"
   done
-  rm -f "$work/libminizip.a"
   "$triple-ar" rcs "$work/libminizip.a" "$work"/*.o
   mkdir -p "$prefix/include/minizip"
   cp "$mz/zip.h" "$mz/unzip.h" "$mz/ioapi.h" "$mz/crypt.h" "$prefix/include/minizip/"
@@ -117,7 +117,23 @@ build_libjpeg() {
     "$prefix/include/"
 }
 
+# GoogleTest, for the tests that run under wine64 (64-bit builds only).
+build_gtest() {
+  local triple=$1 prefix=$2 arch=$3 work
+  [ -f "$prefix/lib/libgtest.a" ] && return
+  [ -d /usr/src/googletest ] || { log "no /usr/src/googletest: Windows tests skipped"; return; }
+  log "googletest for $triple"
+  work="$deps/work/$triple/googletest"
+  rm -rf "$work"
+  cmake -S /usr/src/googletest -B "$work" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_GMOCK=OFF \
+    -Dgtest_disable_pthreads=ON >"$work.log" 2>&1 || { cat "$work.log" >&2; exit 1; }
+  cmake --build "$work" -j"$jobs" >>"$work.log" 2>&1 && cmake --install "$work" >>"$work.log" 2>&1 ||
+    { cat "$work.log" >&2; exit 1; }
+}
+
 zlib_src=$(source_dir zlib)
+minizip_src=$(source_dir minizip)
 jpeg_src=$(source_dir libjpeg-turbo)
 for arch in "${archs[@]}"; do
   case "$arch" in
@@ -127,7 +143,8 @@ for arch in "${archs[@]}"; do
   esac
   prefix="$deps/$arch"
   build_zlib "$triple" "$prefix" "$zlib_src" "$arch"
-  build_minizip "$triple" "$prefix" "$zlib_src"
+  build_minizip "$triple" "$prefix" "$minizip_src"
   build_libjpeg "$triple" "$prefix" "$jpeg_src" "$arch"
+  [ "$arch" = x86_64 ] && build_gtest "$triple" "$prefix" "$arch"
   log "$arch ready in $prefix"
 done

@@ -44,21 +44,29 @@ constexpr std::uint32_t WindowMaximized = 0x1000000;
 constexpr std::uint32_t WindowInvisible = 0x10000000;
 constexpr std::uint32_t WindowMinimized = 0x20000000;
 
-// Opaque handle of a window or control; 0 means failure.
+// Opaque handle of a window or control (the backend's own object); 0 means
+// failure. Valid until the window or control is destroyed.
 using ControlHandle = std::intptr_t;
 
-// Creates the tables and the event state; once, before any window.
+// Creates the tables and empties the event state; once, before any window.
+// Connects to the display: a process without one cannot go on.
 void InitControlKit();
 
-// Opens window `number`; x, y place the outer frame on the screen, width and
-// height are the client area's exact size. Flags as above; 0xC80000 gives a
-// caption with a close box and no minimise, maximise or sizing. The new
-// window becomes the current one for new controls unless WindowNotCurrent.
+// Opens window `number` (closing a window of that number first); x, y place
+// the outer frame on the screen, width and height are the client area's
+// exact size. Flags as above; 0xC80000 gives a caption with a close box and
+// no minimise, maximise or sizing. With no bits but the centring and
+// invisible ones, a caption is added. The new window becomes the current one
+// for new controls unless WindowNotCurrent. 0 for a negative number.
 ControlHandle MakeWindow(int number, int x, int y, int width, int height, std::string_view title,
                          std::uint32_t flags);
 
-// Controls are made in the current window, at client coordinates.
-// An image control takes the size of the image it shows.
+// Controls are made in the current window, at client coordinates, in the
+// default GUI font; creating under a number in use destroys the old control.
+// 0 (the number left as it was) when there is no current window or the
+// number is negative. Tab and Shift+Tab move the focus over check boxes,
+// edit fields and buttons in creation order. An image control takes the
+// size of the image it shows; it does not own the image.
 ControlHandle MakeImageControl(int number, int x, int y, int width, int height, ImageHandle image);
 ControlHandle MakeCheckBox(int number, int x, int y, int width, int height, std::string_view text);
 ControlHandle MakeTextLabel(int number, int x, int y, int width, int height, std::string_view text);
@@ -80,16 +88,24 @@ void DisableControl(int control, int flag);
 void FlushDisplay();
 
 // Waits for one event: -1 waits forever, 0 not at all, otherwise up to that
-// many milliseconds. The event code, or 0 when nothing happened.
+// many milliseconds. Window events queued earlier come first, one per call;
+// a window event equal to the last one queued is not queued twice. A control
+// event comes back from the call during which it was raised. The event
+// code; 0 when nothing happened within the time-out; with time-out 0, some
+// other non-zero number (not an event code) when input was handled that
+// raised no event. A close request only reports CloseWindowEvent: the
+// window stays open.
 int WaitEvent(int timeoutMs);
-// The control (and its event type) of the last ControlEvent.
+// The control of the last ControlEvent, and its event type (-1 when the
+// last WaitEvent reported no control event).
 int LastEventControl();
 int LastEventType();
 // The window of the last window event.
 int LastEventWindow();
 
-// A modal box with one OK button; every other window is disabled until it
-// is dismissed. The button pressed (1 for OK).
+// A modal box with the title, the text, one OK button and no icon; every
+// other window is disabled until it is dismissed (by OK, Enter, Escape or
+// its close box). The button pressed: 1 for OK.
 int ShowMessageBox(std::string_view title, std::string_view text);
 
 // Closes every window and frees every number.

@@ -118,6 +118,16 @@ std::string NoisyBytes(std::size_t count, std::uint32_t seed) {
   return bytes;
 }
 
+std::string RandomBytes(std::size_t count, std::uint32_t seed) {
+  std::string bytes(count, '\0');
+  std::uint32_t x = seed;
+  for (char& c : bytes) {
+    x = x * 1103515245u + 12345u;
+    c = static_cast<char>(x >> 24);
+  }
+  return bytes;
+}
+
 ScopedTimeZone::ScopedTimeZone(const char* zone) {
   if (const char* old = std::getenv("TZ")) {
     had_ = true;

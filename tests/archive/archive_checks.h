@@ -1,11 +1,11 @@
 // Shared fixture and checks for the zip writer tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
-
-#include <gtest/gtest.h>
 
 #include "tests/archive/zip_reader.h"
 #include "tests/testing/temp_folder.h"
@@ -28,6 +28,8 @@ std::string EntryData(const ZipLocalEntry& entry);
 bool UnzipAccepts(const std::string& hostPath);
 // Deterministic bytes that compress somewhat, like a screenshot with noise.
 std::string NoisyBytes(std::size_t count, std::uint32_t seed);
+// Deterministic bytes that hardly compress at all.
+std::string RandomBytes(std::size_t count, std::uint32_t seed);
 // Sets TZ for the lifetime of the object.
 class ScopedTimeZone {
  public:

@@ -1,11 +1,10 @@
 // Failures while writing: every one makes CloseArchive report the archive
 // as incomplete.
+#include <gtest/gtest.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "archive/zip_writer.h"
 #include "platform/platform.h"
@@ -69,13 +68,7 @@ TEST_F(ZipFaultTest, AddReportsTheStatusOfTheLastChunk) {
   const ChunkFailureCase cases[] = {{0, true}, {1, false}};
   for (const ChunkFailureCase& c : cases) {
     SCOPED_TRACE(c.extraBytes);
-    std::string noise(102400 + c.extraBytes, '\0');
-    std::uint32_t x = 99;
-    for (char& ch : noise) {
-      x = x * 1103515245u + 12345u;
-      ch = static_cast<char>(x >> 24);
-    }
-    folder_.write("noise.bin", noise);
+    folder_.write("noise.bin", RandomBytes(102400 + c.extraBytes, 99));
     ASSERT_NE(CreateArchive(folder_.programPath("out.zip"), 0), 0);
     platform::ResetFaults();
     platform::FailNthCall(Op::kWrite, 1, true);
@@ -139,8 +132,7 @@ class FullDiskTest : public ZipWriterTest {
     ZipWriterTest::SetUp();
     folder_.makeFolder("small");
     mountPoint_ = folder_.hostPath("small");
-    mounted_ = geteuid() == 0 &&
-               mount("tmpfs", mountPoint_.c_str(), "tmpfs", 0, "size=1m") == 0;
+    mounted_ = geteuid() == 0 && mount("tmpfs", mountPoint_.c_str(), "tmpfs", 0, "size=1m") == 0;
   }
   void TearDown() override {
     ZipWriterTest::TearDown();
@@ -153,13 +145,7 @@ class FullDiskTest : public ZipWriterTest {
 TEST_F(FullDiskTest, AFullDiskMakesTheCloseFail) {
   if (!mounted_) GTEST_SKIP() << "cannot mount a small tmpfs here";
   // Noise that hardly compresses: far more than the 1 MiB that fits.
-  std::string noise(2 * 1024 * 1024, '\0');
-  std::uint32_t x = 12345;
-  for (char& c : noise) {
-    x = x * 1103515245u + 12345u;
-    c = static_cast<char>(x >> 24);
-  }
-  folder_.write("noise.bin", noise);
+  folder_.write("noise.bin", RandomBytes(2 * 1024 * 1024, 12345));
   folder_.write("small.txt", "fits");
 
   ASSERT_NE(CreateArchive(folder_.programPath("small\\fits.zip"), 0), 0);

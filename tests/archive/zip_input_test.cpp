@@ -1,10 +1,9 @@
 // Unusual input files and calling orders.
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "archive/zip_writer.h"
 #include "platform/platform.h"

@@ -1,12 +1,11 @@
 // What the writer puts on disk for ordinary files.
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <ctime>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "archive/zip_writer.h"
 #include "platform/platform.h"

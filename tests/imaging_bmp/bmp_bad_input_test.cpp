@@ -78,7 +78,7 @@ TEST(BmpBadInputTest, RejectsInconsistentHeaders) {
          s->bitCount = 16, s->compression = 3, s->masks = {0xF80000, 0x7E0, 0x1F};
        }},
       {"masks missing", [](DibSpec* s) { s->bitCount = 32, s->compression = 3, s->pixels = {}; }},
-      {"palette of 257", [](DibSpec* s) { s->colorsUsed = 257; }, Valid8},
+      {"palette of 257", [](DibSpec* s) { s->colorsUsed = 257, s->palette.resize(257); }, Valid8},
       {"palette past the file", [](DibSpec* s) { s->colorsUsed = 200, s->pixels = {}; }, Valid8},
       {"rle top-down", [](DibSpec* s) { s->height = -2; }, ValidRle8},
       {"8192 x 8193", [](DibSpec* s) { s->width = 8192, s->height = 8193; }},
@@ -129,6 +129,26 @@ TEST(BmpBadInputTest, RejectsBrokenRunLengthStreams) {
     DibSpec spec = ValidRle8();
     spec.pixels = stream;
     ExpectFailsWithoutLeak(BuildBmp(spec));
+  }
+}
+
+// A run-length file of a few bytes may describe a huge picture: the pixel
+// cap decides before anything is allocated.
+TEST(BmpBadInputTest, CapsThePixelCountBeforeAllocating) {
+  struct Case {
+    std::int32_t width, height;
+    int allocations;
+  };
+  for (const Case& c : {Case{8192, 8192, 1}, Case{8193, 8192, 0}, Case{1, 8192 * 8192 + 1, 0}}) {
+    SCOPED_TRACE(c.width);
+    DibSpec spec = ValidRle8();
+    spec.width = c.width;
+    spec.height = c.height;
+    spec.pixels = {0, 1};
+    FailAllocations(true);  // nothing this large is really allocated here
+    ExpectFailsWithoutLeak(BuildBmp(spec));
+    FailAllocations(false);
+    EXPECT_EQ(Allocations(), c.allocations);
   }
 }
 

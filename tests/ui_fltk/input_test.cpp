@@ -1,6 +1,7 @@
 // Real input (xdotool) on the controls of the real kit.
 #include <FL/Fl.H>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -103,6 +104,13 @@ TEST_F(InputTest, TabVisitsCheckBoxEditFieldAndButtonInCreationOrder) {
   ASSERT_TRUE(Keys("Tab"));
   Settle(60);
   EXPECT_EQ(Fl::focus(), WidgetOf(button_));
+}
+
+TEST_F(InputTest, EscapeIsNoCloseRequest) {
+  ASSERT_TRUE(Keys("Escape"));
+  std::vector<int> events = CollectEvents(200);
+  EXPECT_EQ(std::count(events.begin(), events.end(), CloseWindowEvent), 0);
+  EXPECT_TRUE(window_->shown());
 }
 
 TEST_F(InputTest, ImageControlReportsClicksByButton) {

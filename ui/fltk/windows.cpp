@@ -4,6 +4,7 @@
 #include <FL/Fl_Double_Window.H>
 #include <FL/fl_draw.H>
 #include <FL/x.H>
+#include <X11/Xutil.h>
 
 #include <algorithm>
 
@@ -131,6 +132,21 @@ void ApplyFrameHints(Fl_Window* window, std::uint32_t style) {
                   reinterpret_cast<unsigned char*>(&hints), 5);
 }
 
+// Puts the outer frame's top-left corner at x, y. FLTK places the client
+// area (static gravity) and nudges a new window so that a guessed frame
+// stays on the screen; the caller's place is what counts here.
+void PlaceFrame(Fl_Window* window, int x, int y) {
+  XSizeHints* hints = XAllocSizeHints();
+  long supplied = 0;
+  if (hints && XGetWMNormalHints(fl_display, fl_xid(window), hints, &supplied)) {
+    hints->flags |= PWinGravity;
+    hints->win_gravity = NorthWestGravity;
+    XSetWMNormalHints(fl_display, fl_xid(window), hints);
+  }
+  if (hints) XFree(hints);
+  XMoveWindow(fl_display, fl_xid(window), x, y);
+}
+
 void DestroyWindow(int number) {
   WindowRecord* record = State().windows.get(number);
   if (!record) return;
@@ -235,11 +251,9 @@ ControlHandle MakeWindow(int number, int x, int y, int width, int height, std::s
       window->iconize();
     } else {
       window->show();
-      // FLTK nudges a new window so that a guessed frame stays on the
-      // screen; the caller's place is what counts.
       if (!(style & (WindowCentreOnScreen | WindowCentreOnParent)) && x != kit::kDefaultPosition &&
           y != kit::kDefaultPosition) {
-        XMoveWindow(fl_display, fl_xid(window), x, y);
+        kit::PlaceFrame(window, x, y);
       }
     }
     if (window->border()) kit::ApplyFrameHints(window, style);

@@ -9,6 +9,9 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// These need windows.h before them.
+#include <commctrl.h>
+#include <ole2.h>
 
 #include <cstdint>
 #include <vector>
@@ -85,6 +88,8 @@ int WindowNumberOf(HWND hwnd);
 int ControlNumberOf(HWND hwnd);
 // The controls of a window, in the order they were made.
 std::vector<ControlRecord*> ControlsOf(int window);
+// Every kit window, lowest number first.
+std::vector<HWND> AllWindows();
 // The window new controls go into; nullptr when there is none.
 HWND CurrentWindow(int* number);
 

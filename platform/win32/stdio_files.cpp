@@ -1,0 +1,60 @@
+// C streams over the platform's file opens, for libraries that write
+// through stdio. The open takes the same share mode as OpenFile; the C
+// runtime then reads and writes the handle itself, so only the open (not
+// each write, nor the final close) passes through the fault table here.
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstring>
+
+#include "platform/platform.h"
+#include "platform/win32/win32_internal.h"
+
+namespace platform {
+namespace {
+
+struct StreamMode {
+  OpenMode open;
+  int flags;  // for _open_osfhandle
+};
+
+bool ModeFor(const char* mode, StreamMode* out) {
+  const bool plus = std::strchr(mode, '+') != nullptr;
+  int flags = std::strchr(mode, 't') != nullptr ? _O_TEXT : _O_BINARY;
+  switch (mode[0]) {
+    case 'r':
+      *out = {plus ? OpenMode::kReadWriteDenyWrite : OpenMode::kReadAny,
+              flags | (plus ? _O_RDWR : _O_RDONLY)};
+      return true;
+    case 'w':
+      *out = {plus ? OpenMode::kCreateDenyWrite : OpenMode::kCreateWrite,
+              flags | (plus ? _O_RDWR : _O_WRONLY)};
+      return true;
+    case 'a':
+      *out = {OpenMode::kOpenOrCreate, flags | _O_APPEND | (plus ? _O_RDWR : _O_WRONLY)};
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+std::FILE* OpenStdioFile(std::string_view path, const char* mode) {
+  StreamMode streamMode;
+  if (mode == nullptr || !ModeFor(mode, &streamMode)) return nullptr;
+  File* file = OpenFile(path, streamMode.open);
+  if (file == nullptr) return nullptr;
+  HANDLE handle = ReleaseHandle(file);
+  int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), streamMode.flags);
+  if (fd == -1) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  // From here on the descriptor owns the handle, and the stream the descriptor.
+  std::FILE* stream = _fdopen(fd, mode);
+  if (stream == nullptr) _close(fd);
+  return stream;
+}
+
+}  // namespace platform

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Builds the Windows program from this Linux machine:
+#   scripts/build-windows.sh
+# Installs the MinGW-w64 cross compilers when missing, cross-builds the
+# third-party libraries (scripts/build-windows-deps.sh), then builds
+#   build-win32/core/lapbundle.exe   the 32-bit program to hand out, and
+#   build-win64/                     the same sources for 64-bit Windows,
+#                                    whose programs run under wine64 here,
+# and checks that lapbundle.exe needs nothing but DLLs every Windows has.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+jobs=${LAPBUNDLE_JOBS:-2}
+
+# --- Packages ----------------------------------------------------------------
+packages=(cmake make dpkg-dev g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
+          binutils-mingw-w64-i686 binutils-mingw-w64-x86-64)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# --- Libraries and program ---------------------------------------------------
+LAPBUNDLE_JOBS=$jobs scripts/build-windows-deps.sh i686 x86_64
+
+build() {
+  local arch=$1 dir=$2
+  shift 2
+  echo "== Windows $arch build ($dir)"
+  cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$arch.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DLAPBUNDLE_WINDEPS="$root/build-windeps/$arch" "$@" >/dev/null
+  cmake --build "$dir" -j"$jobs"
+}
+build i686 build-win32
+build x86_64 build-win64 ${LAPBUNDLE_WIN64_CMAKE_ARGS:-}
+
+# --- The program must start on a bare Windows ---------------------------------
+# Only DLLs that come with Windows itself; no C++ or GCC runtime DLLs.
+exe=build-win32/core/lapbundle.exe
+[ -f "$exe" ] || { echo "missing $exe" >&2; exit 1; }
+i686-w64-mingw32-objdump -f "$exe" | grep -q 'pei-i386' ||
+  { echo "$exe is not a 32-bit program" >&2; exit 1; }
+system_dlls='^(kernel32|user32|gdi32|comctl32|comdlg32|ole32|oleaut32|shell32|shlwapi|advapi32|msvcrt|uxtheme|winmm|version|ws2_32)\.dll$'
+imports=$(i686-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print tolower($3)}' | sort -u)
+bad=$(echo "$imports" | grep -Ev "$system_dlls" || true)
+echo "lapbundle.exe imports: $(echo $imports)"
+if [ -n "$bad" ]; then
+  echo "lapbundle.exe needs DLLs Windows does not have: $(echo $bad)" >&2
+  exit 1
+fi
+echo "Windows build done: $root/$exe"

@@ -1,0 +1,234 @@
+#define WIN32_LEAN_AND_MEAN
+#define NOMINMAX
+#include <windows.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/platform.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::OpenMode;
+
+// A fresh folder for one test, as a program path ending in "\".
+class Win32PlatformTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char name[MAX_PATH];
+    std::string base = fs::temp_directory_path().string();
+    ASSERT_NE(GetTempFileNameA(base.c_str(), "lbt", 0, name), 0u);
+    DeleteFileA(name);
+    ASSERT_TRUE(CreateDirectoryA(name, nullptr));
+    dir_ = std::string(name) + "\\";
+    platform::ResetFaults();
+  }
+  void TearDown() override {
+    std::error_code error;
+    for (const auto& entry : fs::recursive_directory_iterator(dir_, error)) {
+      SetFileAttributesA(entry.path().string().c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+    fs::remove_all(dir_, error);
+  }
+  std::string Path(const std::string& name) const { return dir_ + name; }
+  void Write(const std::string& name, const std::string& bytes) const {
+    platform::File* f = platform::OpenFile(Path(name), OpenMode::kCreateWrite);
+    ASSERT_NE(f, nullptr);
+    ASSERT_TRUE(platform::WriteFile(f, bytes.data(), static_cast<std::int64_t>(bytes.size())));
+    ASSERT_TRUE(platform::CloseFile(f));
+  }
+  void SetWriteTime(const std::string& name, std::int64_t utcSeconds) const {
+    HANDLE h = CreateFileA(Path(name).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    auto ticks = static_cast<std::uint64_t>((utcSeconds + 11644473600LL) * 10000000LL);
+    FILETIME ft{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    EXPECT_TRUE(SetFileTime(h, nullptr, nullptr, &ft));
+    CloseHandle(h);
+  }
+  std::string dir_;
+};
+
+TEST_F(Win32PlatformTest, FileTimesAreSecondsSince1970Utc) {
+  // 2001-09-09 01:46:40 UTC, a moment before 1970, and the first second.
+  for (std::int64_t t : {1000000000LL, -86400LL, 0LL}) {
+    Write("a.gam", "x");
+    SetWriteTime("a.gam", t);
+    platform::FileInfo info;
+    ASSERT_TRUE(platform::GetFileInfo(Path("a.gam"), &info));
+    EXPECT_EQ(info.written, t);
+    platform::Search* search = nullptr;
+    platform::FoundEntry entry;
+    ASSERT_EQ(platform::StartSearch(Path("*.gam"), &search, &entry), platform::SearchStart::kFound);
+    EXPECT_EQ(entry.written, t);
+    platform::EndSearch(search);
+  }
+}
+
+TEST_F(Win32PlatformTest, LocalTimeSplitsAndRefusesOutOfRange) {
+  platform::LocalTime local{};
+  ASSERT_TRUE(platform::FileTimeToLocal(1000000000, &local));  // TZ=UTC in the test
+  EXPECT_EQ(local.year, 2001);
+  EXPECT_EQ(local.month, 9);
+  EXPECT_EQ(local.day, 9);
+  EXPECT_EQ(local.hour * 3600 + local.minute * 60 + local.second, 1 * 3600 + 46 * 60 + 40);
+  EXPECT_FALSE(platform::FileTimeToLocal(-11644473601LL, &local));  // before 1601
+  EXPECT_FALSE(platform::FileTimeToLocal(INT64_MAX, &local));
+  EXPECT_FALSE(platform::FileTimeToLocal(INT64_MIN, &local));
+}
+
+TEST_F(Win32PlatformTest, ShareModesKeepWritersOut) {
+  struct Case {
+    OpenMode held;
+    OpenMode second;
+    bool opens;
+  };
+  const Case cases[] = {
+      {OpenMode::kCreateDenyWrite, OpenMode::kReadAny, true},
+      {OpenMode::kCreateDenyWrite, OpenMode::kReadDenyWrite, false},
+      {OpenMode::kCreateDenyWrite, OpenMode::kReadWriteDenyWrite, false},
+      {OpenMode::kReadDenyWrite, OpenMode::kReadDenyWrite, true},
+      {OpenMode::kReadDenyWrite, OpenMode::kCreateWrite, false},
+      {OpenMode::kReadAny, OpenMode::kOpenOrCreate, true},
+  };
+  for (const Case& c : cases) {
+    Write("s.txt", "keep");
+    platform::File* held = platform::OpenFile(Path("s.txt"), c.held);
+    ASSERT_NE(held, nullptr);
+    platform::File* second = platform::OpenFile(Path("s.txt"), c.second);
+    EXPECT_EQ(second != nullptr, c.opens) << static_cast<int>(c.held) << "/"
+                                          << static_cast<int>(c.second);
+    platform::CloseFile(second);
+    platform::CloseFile(held);
+  }
+  // A refused truncating open leaves the held file's bytes alone.
+  Write("t.txt", "data");
+  platform::File* reader = platform::OpenFile(Path("t.txt"), OpenMode::kReadDenyWrite);
+  EXPECT_EQ(platform::OpenFile(Path("t.txt"), OpenMode::kCreateDenyWrite), nullptr);
+  char buffer[8] = {};
+  EXPECT_EQ(platform::ReadFile(reader, buffer, 8), 4);
+  EXPECT_TRUE(platform::CloseFile(reader));
+}
+
+TEST_F(Win32PlatformTest, ReadSeekTruncateAndSize) {
+  platform::File* f = platform::OpenFile(Path("f.bin"), OpenMode::kCreateDenyWrite);
+  ASSERT_NE(f, nullptr);
+  ASSERT_TRUE(platform::WriteFile(f, "0123456789", 10));
+  EXPECT_EQ(platform::FileSize(f), 10);
+  EXPECT_TRUE(platform::TruncateFile(f, 4));  // keeps the position at 10
+  EXPECT_EQ(platform::FileSize(f), 4);
+  EXPECT_TRUE(platform::SeekFile(f, 1));
+  char buffer[16] = {};
+  EXPECT_EQ(platform::ReadFile(f, buffer, 16), 3);
+  EXPECT_EQ(std::string(buffer), "123");
+  EXPECT_EQ(platform::ReadFile(f, buffer, 16), 0);
+  EXPECT_FALSE(platform::SeekFile(f, -1));
+  EXPECT_TRUE(platform::CloseFile(f));
+  // Create-or-truncate empties an existing file; open-or-create keeps it.
+  f = platform::OpenFile(Path("f.bin"), OpenMode::kOpenOrCreate);
+  EXPECT_EQ(platform::FileSize(f), 4);
+  platform::CloseFile(f);
+  f = platform::OpenFile(Path("f.bin"), OpenMode::kCreateWrite);
+  EXPECT_EQ(platform::FileSize(f), 0);
+  platform::CloseFile(f);
+  EXPECT_EQ(platform::OpenFile(Path("missing"), OpenMode::kReadAny), nullptr);
+  EXPECT_EQ(platform::OpenFile(dir_, OpenMode::kReadAny), nullptr);  // a folder
+}
+
+TEST_F(Win32PlatformTest, StdioStreamsWriteAppendAndRead) {
+  std::FILE* out = platform::OpenStdioFile(Path("z.bin"), "wb");
+  ASSERT_NE(out, nullptr);
+  EXPECT_EQ(std::fwrite("ab\ncd", 1, 5, out), 5u);
+  // The archive being written cannot be written by anyone else meanwhile.
+  EXPECT_EQ(platform::OpenFile(Path("z.bin"), OpenMode::kReadWriteDenyWrite), nullptr);
+  EXPECT_EQ(std::fclose(out), 0);
+  out = platform::OpenStdioFile(Path("z.bin"), "ab");
+  ASSERT_NE(out, nullptr);
+  std::fputs("ef", out);
+  EXPECT_EQ(std::fclose(out), 0);
+  std::FILE* in = platform::OpenStdioFile(Path("z.bin"), "rb");
+  ASSERT_NE(in, nullptr);
+  char buffer[16] = {};
+  EXPECT_EQ(std::fread(buffer, 1, sizeof buffer, in), 7u);  // binary: no "\r\n"
+  EXPECT_EQ(std::string(buffer), "ab\ncdef");
+  std::fclose(in);
+  EXPECT_EQ(platform::OpenStdioFile(Path("none.bin"), "rb"), nullptr);
+  EXPECT_EQ(platform::OpenStdioFile(Path("z.bin"), "x"), nullptr);
+}
+
+TEST_F(Win32PlatformTest, AttributesCopyAndDelete) {
+  Write("src.gam", "payload");
+  SetWriteTime("src.gam", 1500000000);
+  EXPECT_EQ(platform::FileAttributes(Path("src.gam")), platform::kAttrArchive);
+  EXPECT_EQ(platform::FileAttributes(dir_), platform::kAttrDirectory);
+  EXPECT_EQ(platform::FileAttributes(Path("nothing")), platform::kInvalidAttributes);
+  ASSERT_TRUE(SetFileAttributesA(Path("src.gam").c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_EQ(platform::FileAttributes(Path("src.gam")),
+            platform::kAttrArchive | platform::kAttrReadOnly);
+
+  // The copy keeps time and read-only bit, and can still be deleted.
+  ASSERT_TRUE(platform::CopyFileKeepTimes(Path("src.gam"), Path("copy.gam")));
+  platform::FileInfo info;
+  ASSERT_TRUE(platform::GetFileInfo(Path("copy.gam"), &info));
+  EXPECT_EQ(info.written, 1500000000);
+  EXPECT_EQ(info.size, 7);
+  EXPECT_NE(info.attributes & platform::kAttrReadOnly, 0u);
+  EXPECT_TRUE(platform::DeleteFileAt(Path("copy.gam")));
+  EXPECT_EQ(platform::FileAttributes(Path("copy.gam")), platform::kInvalidAttributes);
+  EXPECT_FALSE(platform::DeleteFileAt(Path("copy.gam")));
+  EXPECT_FALSE(platform::DeleteFileAt(dir_));  // never a folder
+  EXPECT_FALSE(platform::CopyFileKeepTimes(Path("none"), Path("copy.gam")));
+
+  EXPECT_TRUE(platform::MakeFolder(Path("zip")));
+  EXPECT_FALSE(platform::MakeFolder(Path("zip")));
+  platform::FailNthCall(platform::Op::kCopy, 1);
+  EXPECT_FALSE(platform::CopyFileKeepTimes(Path("src.gam"), Path("c2.gam")));
+  EXPECT_EQ(platform::CallCount(platform::Op::kCopy), 1);
+}
+
+TEST_F(Win32PlatformTest, SearchMatchesWithoutCaseAndTellsNoMatchFromFailure) {
+  Write("Race1.GAM", "1");
+  Write("race2.gam", "2");
+  Write("shot.bmp", "3");
+  platform::Search* search = nullptr;
+  platform::FoundEntry entry;
+  ASSERT_EQ(platform::StartSearch(Path("*.gam"), &search, &entry), platform::SearchStart::kFound);
+  std::set<std::string> names{entry.name};
+  while (platform::ContinueSearch(search, &entry)) names.insert(entry.name);
+  platform::EndSearch(search);
+  EXPECT_EQ(names, (std::set<std::string>{"Race1.GAM", "race2.gam"}));
+
+  EXPECT_EQ(platform::StartSearch(Path("*.jpg"), &search, &entry), platform::SearchStart::kNoMatch);
+  EXPECT_EQ(search, nullptr);
+  EXPECT_EQ(platform::StartSearch(Path("nofolder\\*.gam"), &search, &entry),
+            platform::SearchStart::kFailed);
+  EXPECT_EQ(search, nullptr);
+}
+
+TEST_F(Win32PlatformTest, CurrentFolderEndsInOneBackslash) {
+  char previous[MAX_PATH];
+  ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, previous), 0u);
+  ASSERT_TRUE(SetCurrentDirectoryA(dir_.c_str()));
+  EXPECT_EQ(platform::CurrentFolder(), dir_);
+  ASSERT_TRUE(SetCurrentDirectoryA("C:\\"));
+  EXPECT_EQ(platform::CurrentFolder(), "C:\\");
+  SetCurrentDirectoryA(previous);
+  EXPECT_EQ(platform::HostPath("a\\B.gam"), "a\\B.gam");
+}
+
+TEST_F(Win32PlatformTest, Windows1252NamesPassThrough) {
+  if (GetACP() != 1252) GTEST_SKIP() << "ANSI code page " << GetACP();
+  const std::string name = "R\xE4" "der.gam";
+  Write(name, "x");
+  platform::Search* search = nullptr;
+  platform::FoundEntry entry;
+  ASSERT_EQ(platform::StartSearch(Path("r\xC4*"), &search, &entry), platform::SearchStart::kFound);
+  EXPECT_EQ(entry.name, name);
+  platform::EndSearch(search);
+}
+
+}  // namespace
