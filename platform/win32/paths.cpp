@@ -1,5 +1,10 @@
 // Paths on Windows: the program's paths are already the system's (ANSI code
 // page, backslashes, case-insensitive), so they pass through unchanged.
+//
+// Entry names for archives keep the fixed Windows-1252 to CP850 table of
+// platform/text.cpp rather than CharToOemA: CharToOemA follows the OEM code
+// page of the machine's locale (437 in the US, 850 in western Europe), so
+// the same file would get different name bytes on different machines.
 #include <string>
 #include <vector>
 
