@@ -1,20 +1,25 @@
 #!/usr/bin/env bash
 # Builds the Windows program from this Linux machine:
-#   scripts/build-windows.sh
+#   scripts/build-windows.sh [--tests]
 # Installs the MinGW-w64 cross compilers when missing, cross-builds the
 # third-party libraries (scripts/build-windows-deps.sh), then builds
 #   build-win32/core/lapbundle.exe   the 32-bit program to hand out, and
 #   build-win64/                     the same sources for 64-bit Windows,
 #                                    whose programs run under wine64 here,
 # and checks that lapbundle.exe needs nothing but DLLs every Windows has.
+# With --tests, the 64-bit build also builds the Windows tests and runs them
+# under wine64.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 jobs=${LAPBUNDLE_JOBS:-2}
+tests=0
+[ "${1:-}" = "--tests" ] && tests=1
 
 # --- Packages ----------------------------------------------------------------
 packages=(cmake make dpkg-dev g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
           binutils-mingw-w64-i686 binutils-mingw-w64-x86-64)
+[ "$tests" -eq 1 ] && packages+=(wine64)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -39,7 +44,11 @@ build() {
   cmake --build "$dir" -j"$jobs"
 }
 build i686 build-win32
-build x86_64 build-win64 ${LAPBUNDLE_WIN64_CMAKE_ARGS:-}
+if [ "$tests" -eq 1 ]; then
+  build x86_64 build-win64 -DLAPBUNDLE_WINDOWS_TESTS=ON
+else
+  build x86_64 build-win64
+fi
 
 # --- The program must start on a bare Windows ---------------------------------
 # Only DLLs that come with Windows itself; no C++ or GCC runtime DLLs.
@@ -56,3 +65,8 @@ if [ -n "$bad" ]; then
   exit 1
 fi
 echo "Windows build done: $root/$exe"
+
+if [ "$tests" -eq 1 ]; then
+  echo "== Windows tests under wine64"
+  ctest --test-dir build-win64 --output-on-failure
+fi

@@ -1,26 +1,60 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each one.
-#   scripts/fuzz.sh [SECONDS_PER_TARGET]   (default 10)
-# Seed corpora come from tools/ (make-sample-game --fuzz-seeds) when present.
-# A crash stops the run and leaves the input in build/fuzz/artifacts/.
+#   scripts/fuzz.sh [SECONDS_PER_TARGET] [TARGET...]   (default 10 s, every target)
+# CI runs 10 s per target; run it longer on demand, e.g. scripts/fuzz.sh 1800.
+# Environment: FUZZ_BUILD (build folder, default build/fuzz), FUZZ_JOBS
+# (parallel compile jobs, default all cores).
+#
+# Seeds come from make-fuzz-seeds (tools/), written fresh into the build
+# folder; each target's corpus grows there from run to run. A crash is kept
+# in $FUZZ_BUILD/artifacts/ and fails the run after every target has run.
+# The last lines give the executions per target, for the record.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-10}
-build=build/fuzz
+shift || true
+build=${FUZZ_BUILD:-build/fuzz}
+jobs=${FUZZ_JOBS:-$(nproc)}
+
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DLAPBUNDLE_FUZZ=ON >/dev/null
-targets=$(cd fuzz && ls *_fuzz.cpp 2>/dev/null | sed 's/\.cpp$//')
+if [ $# -gt 0 ]; then
+  targets="$*"
+else
+  targets=$(cd fuzz && ls *_fuzz.cpp 2>/dev/null | sed 's/\.cpp$//')
+fi
 [ -n "$targets" ] || { echo "no fuzz targets"; exit 0; }
-cmake --build "$build" -j"$(nproc)" --target $targets
-mkdir -p "$build/artifacts"
+# shellcheck disable=SC2086
+cmake --build "$build" -j"$jobs" --target make-fuzz-seeds $targets
+
+rm -rf "$build/seeds"
+ASAN_OPTIONS=detect_leaks=0 "$build/tools/make-fuzz-seeds" "$build/seeds"
+mkdir -p "$build/artifacts" "$build/logs"
+summary=""
+crashed=""
 for t in $targets; do
   corpus="$build/corpus/$t"
   mkdir -p "$corpus"
-  [ -d "tools/fuzz_seeds/$t" ] && cp -n tools/fuzz_seeds/"$t"/* "$corpus"/ 2>/dev/null || true
+  [ -d "$build/seeds/$t" ] && cp -n "$build/seeds/$t"/* "$corpus"/ 2>/dev/null || true
   echo "== $t (${seconds}s)"
-  "$build/fuzz/$t" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 \
-    -artifact_prefix="$build/artifacts/$t-" -print_final_stats=1 "$corpus" 2>&1 |
-    grep -E 'stat::number_of_executed_units|ERROR|SUMMARY' || true
-  ls "$build/artifacts/$t-"* >/dev/null 2>&1 && { echo "$t found a crash"; exit 1; }
+  log="$build/logs/$t.log"
+  status=0
+  "$build/fuzz/$t" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -timeout=25 \
+    -artifact_prefix="$build/artifacts/$t-" -print_final_stats=1 "$corpus" >"$log" 2>&1 ||
+    status=$?
+  grep -E 'ERROR|SUMMARY' "$log" || true
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+  summary+=$(printf '%-20s %12s executions, corpus %s files' "$t" "${runs:-?}" \
+    "$(ls "$corpus" | wc -l)")$'\n'
+  if [ "$status" -ne 0 ] || ls "$build/artifacts/$t-"* >/dev/null 2>&1; then
+    crashed+=" $t"
+    tail -n 40 "$log"
+  fi
 done
+echo "== fuzzing totals (${seconds}s per target)"
+printf '%s' "$summary"
+if [ -n "$crashed" ]; then
+  echo "fuzzing found crashes in:$crashed (inputs in $build/artifacts/)"
+  exit 1
+fi
 echo "fuzzing done"

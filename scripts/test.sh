@@ -20,3 +20,13 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 
 echo "== fuzzing"
 scripts/fuzz.sh 10
+
+# ---- Windows build ------------------------------------------------------------
+# Cross-builds both Windows programs, checks what lapbundle.exe imports and
+# runs the Windows tests under wine64.
+echo "== Windows build"
+scripts/build-windows.sh --tests
+if [ -x tests/wine/run.sh ]; then
+  tests/wine/run.sh
+fi
+# ---- end of Windows build -------------------------------------------------------

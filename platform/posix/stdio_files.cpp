@@ -16,6 +16,7 @@ namespace {
 
 struct Cookie {
   File* file;
+  bool writeFailed;  // reported again at close: stdio may swallow it
 };
 
 ssize_t CookieRead(void* cookie, char* buffer, std::size_t size) {
@@ -25,7 +26,9 @@ ssize_t CookieRead(void* cookie, char* buffer, std::size_t size) {
 }
 
 ssize_t CookieWrite(void* cookie, const char* data, std::size_t size) {
-  if (!WriteFile(static_cast<Cookie*>(cookie)->file, data, static_cast<std::int64_t>(size))) {
+  auto* c = static_cast<Cookie*>(cookie);
+  if (!WriteFile(c->file, data, static_cast<std::int64_t>(size))) {
+    c->writeFailed = true;
     errno = EIO;
     return -1;
   }
@@ -48,7 +51,7 @@ int CookieSeek(void* cookie, off64_t* offset, int whence) {
 
 int CookieClose(void* cookie) {
   auto* c = static_cast<Cookie*>(cookie);
-  bool ok = CloseFile(c->file);
+  bool ok = CloseFile(c->file) && !c->writeFailed;
   delete c;
   return ok ? 0 : EOF;
 }
@@ -68,7 +71,7 @@ std::FILE* OpenStdioFile(std::string_view path, const char* mode) {
   if (file == nullptr) return nullptr;
   if (mode[0] == 'a') SeekFile(file, FileSize(file));
   cookie_io_functions_t functions = {CookieRead, CookieWrite, CookieSeek, CookieClose};
-  auto* cookie = new Cookie{file};
+  auto* cookie = new Cookie{file, false};
   std::FILE* stream = fopencookie(cookie, mode, functions);
   if (stream == nullptr) {
     CloseFile(file);

@@ -1,0 +1,183 @@
+# Shared steps of the Windows end-to-end checks, sourced by run.sh: a Wine
+# prefix, a virtual X display, starting lapbundle.exe in a game folder and
+# driving its window with xdotool.
+#
+# Expects: WINE (the wine64 loader), WORK (a folder of ours), LAPBUNDLE_EXE,
+# MAKE_SAMPLE_GAME.
+
+readonly TITLE="Vantor Lapbundle by Orlik"
+readonly BOX_TITLE='Finde \Saves nicht'
+readonly BOX_PATTERN='^Finde .Saves nicht$'  # xdotool takes a regular expression
+readonly NAME="oakfield_Ann Lee_973"
+# Client coordinates of the controls the checks use.
+readonly BUTTON_X=490 BUTTON_Y=675
+readonly FIELD_X=625 FIELD_Y=632
+
+XVFB_PID=""
+APP_PID=""
+WID=""
+FRAME_X=0 FRAME_Y=0  # offset of the client area inside the X window
+FAILED=0
+
+pass() { echo "PASS: $*"; }
+fail() {
+  echo "FAIL: $*"
+  FAILED=1
+}
+# check NAME COMMAND...: PASS or FAIL by the command's status, which it returns.
+check() {
+  local name=$1
+  shift
+  if "$@"; then
+    pass "$name"
+  else
+    fail "$name"
+    return 1
+  fi
+}
+
+# wait_until SECONDS COMMAND...: polls every 100 ms until COMMAND succeeds.
+wait_until() {
+  local limit=$(($1 * 10)) i=0
+  shift
+  until "$@"; do
+    i=$((i + 1))
+    [ "$i" -lt "$limit" ] || return 1
+    sleep 0.1
+  done
+}
+
+# A virtual display of our own; Xvfb picks a free number and reports it
+# once it accepts clients.
+start_display() {
+  rm -f "$WORK/display"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" \
+    >"$WORK/xvfb.log" 2>&1 &
+  XVFB_PID=$!
+  wait_until 10 test -s "$WORK/display" || return 1
+  export DISPLAY=":$(head -n 1 "$WORK/display")"
+}
+
+stop_display() {
+  if [ -n "$XVFB_PID" ]; then
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+    XVFB_PID=""
+  fi
+}
+
+# A fresh prefix for this run. Wine's output goes to files: a pipe would
+# stay open as long as Wine's background processes live.
+make_prefix() {
+  export WINEPREFIX="$WORK/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  rm -rf "$WINEPREFIX"
+  "$WINE" wineboot --init >"$WORK/wineboot.log" 2>&1 || return 1
+  # Without a window manager, managed windows take seconds to go away and
+  # keys do not reach a message box: let Wine handle the windows itself.
+  "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
+    >>"$WORK/wineboot.log" 2>&1
+}
+
+# Ends whatever still runs in our prefix (only programs this script started).
+stop_wine() {
+  if [ -n "$APP_PID" ]; then
+    kill "$APP_PID" 2>/dev/null || true
+    APP_PID=""
+  fi
+  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+    "$(dirname "$WINE")/wineserver" -k >/dev/null 2>&1 || true
+  fi
+}
+
+make_game() {
+  rm -rf "$GAME"
+  "$MAKE_SAMPLE_GAME" "$GAME" "$@" >/dev/null
+}
+
+# Starts the program in FOLDER (a game folder unless told otherwise).
+launch() {
+  (cd "$1" && exec "$WINE" "$LAPBUNDLE_EXE") >"$WORK/app.log" 2>&1 &
+  APP_PID=$!
+}
+
+# find_window PATTERN SECONDS: a visible top-level window whose title matches.
+find_window() {
+  timeout "$2" xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1
+}
+
+# Starts the program in the game folder and finds its window and the
+# offset of its client area (Wine draws the frame inside the X window).
+start_app() {
+  launch "$GAME"
+  WID=$(find_window "^$TITLE\$" 20) || true
+  [ -n "$WID" ] || return 1
+  local w h
+  eval "$(xdotool getwindowgeometry --shell "$WID")"
+  w=$WIDTH h=$HEIGHT
+  # The client area is 840 x 710; the side and bottom borders are alike.
+  FRAME_X=$(((w - 840) / 2))
+  FRAME_Y=$((h - 710 - FRAME_X))
+  sleep 0.3
+}
+
+# Clicks at client coordinates of the main window.
+click_at() {
+  xdotool mousemove --window "$WID" $((FRAME_X + $1)) $((FRAME_Y + $2)) click 1
+}
+
+press_button() { click_at "$BUTTON_X" "$BUTTON_Y"; }
+
+# The close box at the right end of the caption Wine draws.
+click_close_box() {
+  eval "$(xdotool getwindowgeometry --shell "$WID")"
+  xdotool mousemove --window "$WID" $((WIDTH - FRAME_X - 10)) $((FRAME_Y / 2)) click 1
+}
+
+# Selects the whole text of the archive-name field (Wine's edit control has
+# no Ctrl+A).
+select_field() {
+  click_at "$FIELD_X" "$FIELD_Y"
+  xdotool key End shift+Home
+}
+
+field_text() {
+  select_field
+  xdotool key ctrl+c
+  sleep 0.2
+  xclip -o -selection clipboard 2>/dev/null || true
+}
+
+# expect_field TEXT: waits until the field shows TEXT.
+expect_field() {
+  local text=""
+  for _ in $(seq 1 30); do
+    text=$(field_text)
+    [ "$text" = "$1" ] && return 0
+    sleep 0.2
+  done
+  echo "  the field shows '$text'"
+  return 1
+}
+
+# app_ended CODE: waits for the program to end with that exit code.
+app_ended() {
+  local code=0
+  wait_until 15 sh -c "! kill -0 $APP_PID 2>/dev/null" || return 1
+  wait "$APP_PID" || code=$?
+  APP_PID=""
+  [ "$code" -eq "$1" ] || {
+    echo "  exit code $code, expected $1"
+    return 1
+  }
+}
+
+default_settings() {
+  printf 'Track = 1\r\nGame = 1\r\nScreen = 1\r\nbmp/jpg = 0\r\ntext = \r\nTextPos = 0\r\ntrackname = 1\r\ndrivername = 2\r\ntime/kmh = 3\r\n'
+}
+
+# zip_holds_only FILE: the zip folder holds that one file (no staged copies).
+zip_holds_only() {
+  [ "$(ls -A "$GAME/zip")" = "$1" ]
+}
+
+zip_is_empty() { [ -d "$GAME/zip" ] && [ -z "$(ls -A "$GAME/zip")" ]; }

@@ -1,0 +1,144 @@
+#!/usr/bin/env bash
+# End-to-end checks of the Windows program under Wine: the 64-bit build of
+# lapbundle.exe runs with wine64 in a virtual X display and is driven with
+# xdotool, as a user would. Each check prints PASS or FAIL; the exit status is
+# non-zero when any failed.
+#
+#   tests/wine/run.sh
+#
+# Variables (defaults in brackets):
+#   LAPBUNDLE_EXE     the program [build-win64/core/lapbundle.exe]
+#   MAKE_SAMPLE_GAME  the Linux sample-game tool [build/plain/tools/make-sample-game;
+#                     built in the work folder when missing]
+#   WINE_TEST_DIR     work folder: prefix, games, logs [build-win64/wine-tests]
+#   WINE64            the 64-bit loader [/usr/lib/wine/wine64]
+set -uo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+here="$root/tests/wine"
+
+LAPBUNDLE_EXE=${LAPBUNDLE_EXE:-$root/build-win64/core/lapbundle.exe}
+WORK=${WINE_TEST_DIR:-$root/build-win64/wine-tests}
+# Only the 64-bit loader: this machine cannot run 32-bit code at all.
+WINE=${WINE64:-/usr/lib/wine/wine64}
+GAME="$WORK/game"
+
+. "$here/lib.sh"
+
+cleanup() {
+  stop_wine
+  stop_display
+}
+trap cleanup EXIT
+
+need() {
+  command -v "$1" >/dev/null || {
+    echo "FAIL: $1 is missing" >&2
+    exit 1
+  }
+}
+
+prepare() {
+  for tool in Xvfb xdotool xclip unzip cmp; do need "$tool"; done
+  [ -x "$WINE" ] || { echo "FAIL: no $WINE (install wine64)" >&2; exit 1; }
+  [ -f "$LAPBUNDLE_EXE" ] || { echo "FAIL: no $LAPBUNDLE_EXE (scripts/build-windows.sh)" >&2; exit 1; }
+  mkdir -p "$WORK"
+  WORK=$(cd "$WORK" && pwd)
+  GAME="$WORK/game"
+  if [ -z "${MAKE_SAMPLE_GAME:-}" ]; then
+    MAKE_SAMPLE_GAME="$root/build/plain/tools/make-sample-game"
+    if [ ! -x "$MAKE_SAMPLE_GAME" ]; then
+      echo "building make-sample-game for Linux"
+      cmake -S "$root" -B "$WORK/linux-tools" -DCMAKE_BUILD_TYPE=Release -DLAPBUNDLE_TESTS=OFF \
+        >"$WORK/linux-tools.log" 2>&1 &&
+        cmake --build "$WORK/linux-tools" --target make-sample-game -j2 >>"$WORK/linux-tools.log" 2>&1 ||
+        { cat "$WORK/linux-tools.log" >&2; exit 1; }
+      MAKE_SAMPLE_GAME="$WORK/linux-tools/tools/make-sample-game"
+    fi
+  fi
+  start_display || { echo "FAIL: Xvfb did not start" >&2; exit 1; }
+  local started=$SECONDS
+  make_prefix || { cat "$WORK/wineboot.log" >&2; echo "FAIL: no Wine prefix" >&2; exit 1; }
+  echo "Wine prefix ready in $((SECONDS - started)) s"
+}
+
+# A first run: Make Zip, then End. The archive holds the three items and
+# passes unzip -t, the staged copies are gone, the defaults are stored.
+check_first_run() {
+  make_game
+  check "first run: the window opens" start_app || return
+  press_button
+  check "first run: the field reports the archive" expect_field "..\\zip\\$NAME.zip ok"
+  press_button
+  check "first run: End ends the program with 0" app_ended 0
+  local zip="$GAME/zip/$NAME.zip"
+  check "first run: unzip -t accepts the archive" unzip -tqq "$zip"
+  check "first run: the archive holds screenshot, saved game and track" \
+    test "$(unzip -Z1 "$zip" 2>/dev/null | tr '\n' '|')" = \
+    "$NAME.bmp|$NAME.gam|Oakfield.trk|"
+  check "first run: no staged copies are left" zip_holds_only "$NAME.zip"
+  check "first run: the settings file holds the defaults" \
+    cmp -s <(default_settings) "$GAME/lapbundle.prf"
+}
+
+# The name typed by the user, reached with Tab and Shift+Tab from the
+# keyboard: Tab from the field goes to the button, Shift+Tab back.
+check_keyboard() {
+  make_game
+  default_settings >"$GAME/lapbundle.prf"
+  start_app || { fail "keyboard: the window opens"; return; }
+  select_field
+  xdotool type --delay 20 "My Race"
+  xdotool key Tab shift+Tab End
+  xdotool type --delay 20 "X"
+  xdotool key Tab space
+  check "keyboard: Tab, Shift+Tab and Space make the typed archive" \
+    wait_until 10 test -f "$GAME/zip/My RaceX.zip"
+  check "keyboard: the field reports it" expect_field '..\zip\My RaceX.zip ok'
+  press_button
+  check "keyboard: End ends the program" app_ended 0
+  check "keyboard: unzip -t accepts the archive" unzip -tqq "$GAME/zip/My RaceX.zip"
+}
+
+# Started outside a game folder: the fatal stop's message box, dismissed
+# with Return; exit code 0 and no settings file.
+check_fatal_stop() {
+  local empty="$WORK/no-game"
+  rm -rf "$empty" && mkdir -p "$empty"
+  launch "$empty"
+  local box
+  box=$(find_window "$BOX_PATTERN" 20) || true
+  check "fatal stop: the message box appears" test -n "$box" || return
+  check "fatal stop: its title is 'Finde \\Saves nicht'" \
+    test "$(xdotool getwindowname "$box")" = "$BOX_TITLE"
+  check "fatal stop: the main window stays open behind it" \
+    test -n "$(xdotool search --name "^$TITLE\$" 2>/dev/null)"
+  xdotool mousemove --window "$box" 5 5 click 1 key Return
+  check "fatal stop: Return ends the program with 0" app_ended 0
+  check "fatal stop: no settings file is written" test ! -e "$empty/lapbundle.prf"
+}
+
+# The close box before the press: exit code 0 and nothing in zip.
+check_close_request() {
+  make_game
+  default_settings >"$GAME/lapbundle.prf"
+  start_app || { fail "close request: the window opens"; return; }
+  click_close_box
+  check "close request: the close box ends the program with 0" app_ended 0
+  check "close request: nothing is packed" zip_is_empty
+  check "close request: the settings file is left as it was" \
+    cmp -s <(default_settings) "$GAME/lapbundle.prf"
+}
+
+started=$SECONDS
+prepare
+# Each check leaves no program running (a failed one ends its own).
+for one in check_first_run check_keyboard check_fatal_stop check_close_request; do
+  "$one"
+  [ -z "$APP_PID" ] || stop_wine
+done
+echo "Wine checks took $((SECONDS - started)) s"
+if [ "$FAILED" -ne 0 ]; then
+  echo "Some Wine checks FAILED (logs in $WORK)"
+  exit 1
+fi
+echo "All Wine checks passed"
