@@ -32,12 +32,18 @@ ModeFlags FlagsFor(OpenMode mode) {
   constexpr DWORD kDenyWrite = FILE_SHARE_READ;
   constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE;
   switch (mode) {
-    case OpenMode::kReadDenyWrite: return {kRead, kDenyWrite, OPEN_EXISTING, false};
-    case OpenMode::kReadAny: return {kRead, kShareAll, OPEN_EXISTING, false};
-    case OpenMode::kReadWriteDenyWrite: return {kReadWrite, kDenyWrite, OPEN_EXISTING, false};
-    case OpenMode::kCreateDenyWrite: return {kReadWrite, kDenyWrite, OPEN_ALWAYS, true};
-    case OpenMode::kOpenOrCreate: return {kReadWrite, kDenyWrite, OPEN_ALWAYS, false};
-    case OpenMode::kCreateWrite: return {GENERIC_WRITE, kDenyWrite, OPEN_ALWAYS, true};
+    case OpenMode::kReadDenyWrite:
+      return {kRead, kDenyWrite, OPEN_EXISTING, false};
+    case OpenMode::kReadAny:
+      return {kRead, kShareAll, OPEN_EXISTING, false};
+    case OpenMode::kReadWriteDenyWrite:
+      return {kReadWrite, kDenyWrite, OPEN_EXISTING, false};
+    case OpenMode::kCreateDenyWrite:
+      return {kReadWrite, kDenyWrite, OPEN_ALWAYS, true};
+    case OpenMode::kOpenOrCreate:
+      return {kReadWrite, kDenyWrite, OPEN_ALWAYS, false};
+    case OpenMode::kCreateWrite:
+      return {GENERIC_WRITE, kDenyWrite, OPEN_ALWAYS, true};
   }
   return {kRead, kShareAll, OPEN_EXISTING, false};
 }
@@ -47,8 +53,8 @@ ModeFlags FlagsFor(OpenMode mode) {
 // also reset the file's attributes and fails on hidden files.
 HANDLE OpenHandle(const std::string& path, OpenMode mode) {
   ModeFlags flags = FlagsFor(mode);
-  HANDLE handle = CreateFileA(path.c_str(), flags.access, flags.share, nullptr,
-                              flags.disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE handle = CreateFileA(path.c_str(), flags.access, flags.share, nullptr, flags.disposition,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return INVALID_HANDLE_VALUE;
   if (flags.truncate && !SetEndOfFile(handle)) {
     CloseHandle(handle);
@@ -175,8 +181,7 @@ std::uint32_t ProgramAttributes(DWORD hostAttributes) {
 
 std::uint32_t FileAttributes(std::string_view path) {
   DWORD attributes = GetFileAttributesA(HostPath(path).c_str());
-  return attributes == INVALID_FILE_ATTRIBUTES ? kInvalidAttributes
-                                               : ProgramAttributes(attributes);
+  return attributes == INVALID_FILE_ATTRIBUTES ? kInvalidAttributes : ProgramAttributes(attributes);
 }
 
 bool GetFileInfo(std::string_view path, FileInfo* out) {

@@ -1,12 +1,11 @@
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <filesystem>
 #include <set>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "platform/platform.h"
 
@@ -100,8 +99,8 @@ TEST_F(Win32PlatformTest, ShareModesKeepWritersOut) {
     platform::File* held = platform::OpenFile(Path("s.txt"), c.held);
     ASSERT_NE(held, nullptr);
     platform::File* second = platform::OpenFile(Path("s.txt"), c.second);
-    EXPECT_EQ(second != nullptr, c.opens) << static_cast<int>(c.held) << "/"
-                                          << static_cast<int>(c.second);
+    EXPECT_EQ(second != nullptr, c.opens)
+        << static_cast<int>(c.held) << "/" << static_cast<int>(c.second);
     platform::CloseFile(second);
     platform::CloseFile(held);
   }
@@ -224,7 +223,7 @@ TEST_F(Win32PlatformTest, CurrentFolderEndsInOneBackslash) {
 
 TEST_F(Win32PlatformTest, Windows1252NamesPassThrough) {
   if (GetACP() != 1252) GTEST_SKIP() << "ANSI code page " << GetACP();
-  const std::string name = "R\xE4" "der.gam";
+  const std::string name = std::string("R\xE4") + "der.gam";
   Write(name, "x");
   platform::Search* search = nullptr;
   platform::FoundEntry entry;

@@ -12,6 +12,8 @@
 #                     built in the work folder when missing]
 #   WINE_TEST_DIR     work folder: prefix, games, logs [build-win64/wine-tests]
 #   WINE64            the 64-bit loader [/usr/lib/wine/wine64]
+#   KIT_TESTS         the control kit's own tests, run first when built
+#                     [beside the program: ../tests/wine/win32_kit_tests.exe]
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 here="$root/tests/wine"
@@ -59,6 +61,21 @@ prepare() {
   local started=$SECONDS
   make_prefix || { cat "$WORK/wineboot.log" >&2; echo "FAIL: no Wine prefix" >&2; exit 1; }
   echo "Wine prefix ready in $((SECONDS - started)) s"
+}
+
+# The control kit's GoogleTest program (built with -DLAPBUNDLE_WINDOWS_TESTS=ON).
+check_kit() {
+  local tests=${KIT_TESTS:-$(dirname "$LAPBUNDLE_EXE")/../tests/wine/win32_kit_tests.exe}
+  if [ ! -f "$tests" ]; then
+    echo "SKIP: control kit tests (not built: $tests)"
+    return
+  fi
+  if timeout 120 "$WINE" "$tests" >"$WORK/kit-tests.log" 2>&1; then
+    pass "control kit tests ($(grep -c '^\[       OK \]' "$WORK/kit-tests.log") passed)"
+  else
+    grep -E '^\[  FAILED  \]|Failure|Expected|Which is|actual' "$WORK/kit-tests.log" | head -40
+    fail "control kit tests (log: $WORK/kit-tests.log)"
+  fi
 }
 
 # A first run: Make Zip, then End. The archive holds the three items and
@@ -132,7 +149,7 @@ check_close_request() {
 started=$SECONDS
 prepare
 # Each check leaves no program running (a failed one ends its own).
-for one in check_first_run check_keyboard check_fatal_stop check_close_request; do
+for one in check_kit check_first_run check_keyboard check_fatal_stop check_close_request; do
   "$one"
   [ -z "$APP_PID" ] || stop_wine
 done

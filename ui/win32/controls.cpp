@@ -2,6 +2,7 @@
 // the kit's replacement window procedure, texts, states, enabling and Tab
 // navigation.
 #include <algorithm>
+#include <type_traits>
 
 #include "ui/event_queue.h"
 #include "ui/win32/win32_kit.h"
@@ -69,6 +70,11 @@ LRESULT CALLBACK ControlProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM
   }
   return CallWindowProcA(old, hwnd, message, wParam, lParam);
 }
+
+// The procedure goes into the window through a cast; make sure it has the
+// platform's calling convention (the 32-bit build would fail here).
+static_assert(std::is_same_v<decltype(&ControlProcedure), WNDPROC>,
+              "control procedures use the platform's calling convention");
 
 void DestroyControl(int number) {
   ControlRecord* record = Controls().table.get(number);

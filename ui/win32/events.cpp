@@ -1,5 +1,6 @@
 // Waiting for events, pushing drawing out to the screen, and the modal
 // message box.
+#include <type_traits>
 #include <vector>
 
 #include "ui/event_queue.h"
@@ -53,6 +54,8 @@ BOOL CALLBACK DisableOne(HWND hwnd, LPARAM data) {
   }
   return TRUE;
 }
+
+static_assert(std::is_same_v<decltype(&DisableOne), WNDENUMPROC>);
 
 }  // namespace
 

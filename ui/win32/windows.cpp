@@ -3,6 +3,7 @@
 // kit's one-time set-up.
 #include <algorithm>
 #include <cstdio>
+#include <type_traits>
 
 #include "ui/event_queue.h"
 #include "ui/win32/win32_kit.h"
@@ -212,6 +213,9 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 }
 
 }  // namespace kit
+
+static_assert(std::is_same_v<decltype(&kit::WindowProcedure), WNDPROC>,
+              "window procedures use the platform's calling convention");
 
 void InitControlKit() {
   kit::ResetEvents();

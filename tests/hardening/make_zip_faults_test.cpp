@@ -1,0 +1,205 @@
+// Every way the make-zip action can fail on disk, made to happen with the
+// platform's fault table: the status text, the captions of the button, what
+// stays in the zip folder, and that no file in Saves, Screens or Tracks was
+// touched. Nothing the user had may be lost, and no broken archive may be
+// reported as made.
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/app.h"
+#include "imaging/image_store.h"
+#include "platform/platform.h"
+#include "tests/hardening/game_snapshot.h"
+#include "tests/headless_kit/headless_kit.h"
+
+namespace {
+
+using platform::Op;
+using Captions = std::vector<std::string>;
+
+const std::string kName = "oakfield_Ann Lee_973";
+const std::string kOk = "..\\zip\\" + kName + ".zip ok";
+const std::string kBmp = kName + ".bmp", kJpg = kName + ".jpg", kGam = kName + ".gam",
+                  kZip = kName + ".zip";
+const Captions kAll = {"Make Zip", " Wait", "Wait ", " Wait", "Wait ", "End"};
+const Captions kNotStaged = {"Make Zip", " Wait", "End"};
+const Captions kGameNotCopied = {"Make Zip", " Wait", "Wait ", "End"};
+const Captions kNotArchived = {"Make Zip", " Wait", "Wait ", " Wait", "End"};
+
+// Calls of each kind during one clean action, measured by the test itself so
+// that the rows can aim at the middle or the end of the archive.
+struct CleanCounts {
+  long writes = 0;
+  long closes = 0;
+  long jpegWrites = 0;  // writes of the JPEG encoder alone
+  std::string jpeg;  // the staged JPEG as the archive holds it
+};
+
+struct Row {
+  const char* label;
+  bool jpeg;
+  std::function<void(const CleanCounts&)> arm;
+  Captions captions;
+  std::string status;
+  std::vector<std::string> leftInZip;
+};
+
+class MakeZipFaultTest : public AppTest {
+ protected:
+  // A fresh game (a screenshot of several zip chunks), started; faults are
+  // armed after start-up so that they hit the action.
+  void startGame(bool jpeg) {
+    for (const char* old : {"Saves", "Screens", "Tracks", "zip", "lapbundle.prf"}) {
+      std::filesystem::remove_all(folder_.hostPath(old));
+    }
+    headless::Reset();
+    sample::GameOptions options;
+    options.screenWidth = 512;
+    options.screenHeight = 384;
+    writeGame(options);
+    if (jpeg) folder_.write("lapbundle.prf", "bmp/jpg = 1\r\n");
+    enter();
+    before_ = TakeSourceSnapshot(folder_.host());
+    ASSERT_TRUE(startUp());
+    platform::ResetFaults();
+  }
+
+  void pressAndEnd() {
+    headless::PushClick(50);
+    headless::PushClick(50);
+    runEventLoop();
+    EXPECT_FALSE(headless::RanDry());
+  }
+
+  // Checks what every outcome must keep: the sources as they were, and each
+  // staged copy still in zip identical to what it was made from.
+  void expectNothingLost(const std::string& jpegReference) {
+    EXPECT_EQ(SourceChanges(before_, TakeSourceSnapshot(folder_.host())), "");
+    if (folder_.exists("zip/" + kBmp)) {
+      EXPECT_EQ(folder_.read("zip/" + kBmp), folder_.read("Screens/Screen1.bmp"));
+    }
+    if (folder_.exists("zip/" + kGam)) {
+      EXPECT_EQ(folder_.read("zip/" + kGam), folder_.read("Saves/Race1.gam"));
+    }
+    if (folder_.exists("zip/" + kJpg) && !jpegReference.empty()) {
+      EXPECT_EQ(folder_.read("zip/" + kJpg), jpegReference);
+    }
+  }
+
+  // The archive of a successful action holds the three items, byte for byte.
+  void expectCompleteArchive(bool jpeg, const std::string& jpegReference) {
+    std::vector<ZipEntry> entries;
+    ASSERT_TRUE(ReadZip(zipPath(kZip), &entries));
+    ASSERT_EQ(EntryNames(entries), (std::vector<std::string>{jpeg ? kJpg : kBmp, kGam,
+                                                             "Oakfield.trk"}));
+    if (jpeg) {
+      if (!jpegReference.empty()) {
+        EXPECT_EQ(entries[0].data, jpegReference);
+      }
+    } else {
+      EXPECT_EQ(entries[0].data, folder_.read("Screens/Screen1.bmp"));
+    }
+    EXPECT_EQ(entries[1].data, folder_.read("Saves/Race1.gam"));
+    EXPECT_EQ(entries[2].data, folder_.read("Tracks/Hills/Oakfield.trk"));
+  }
+
+  CleanCounts cleanRun(bool jpeg) {
+    CleanCounts counts;
+    startGame(jpeg);
+    if (jpeg) {
+      EXPECT_NE(SaveImageSlot(2, folder_.programPath("probe.jpg"), JpegEncoderTag), 0);
+      counts.jpegWrites = platform::CallCount(Op::kWrite);
+      std::filesystem::remove(folder_.hostPath("probe.jpg"));
+      platform::ResetFaults();
+    }
+    pressAndEnd();
+    counts.writes = platform::CallCount(Op::kWrite);
+    counts.closes = platform::CallCount(Op::kClose);
+    EXPECT_EQ(headless::ControlAt(5).text, kOk);
+    std::vector<ZipEntry> entries;
+    if (jpeg && ReadZip(zipPath(kZip), &entries) && !entries.empty()) counts.jpeg = entries[0].data;
+    shutDown(false);
+    return counts;
+  }
+
+  Snapshot before_;
+};
+
+TEST_F(MakeZipFaultTest, EveryFailureRowShowsErrorAndKeepsWhatItMade) {
+  const CleanCounts bmp = cleanRun(false);
+  const CleanCounts jpeg = cleanRun(true);
+  // The aims below need an action with many writes, a JPEG over several
+  // stream buffers, and closes after the three entries.
+  ASSERT_GT(bmp.writes, 6);
+  ASSERT_GE(jpeg.jpegWrites, 3);
+  ASSERT_GE(bmp.closes, 7);
+
+  const Row rows[] = {
+      {"success", false, [](const CleanCounts&) {}, kAll, kOk, {kZip}},
+      {"success as JPEG", true, [](const CleanCounts&) {}, kAll, kOk, {kZip}},
+      {"staging copy fails", false, [](const CleanCounts&) { platform::FailNthCall(Op::kCopy, 1); },
+       kNotStaged, "Error", {}},
+      {"JPEG file cannot be created", true,
+       [](const CleanCounts&) { platform::FailNthCall(Op::kOpen, 1); }, kNotStaged, "Error", {}},
+      {"JPEG write fails midway", true,
+       [](const CleanCounts& c) { platform::FailNthCall(Op::kWrite, c.jpegWrites / 2 + 1); },
+       kNotStaged, "Error", {}},
+      {"JPEG disk full", true,
+       [](const CleanCounts&) { platform::FailNthCall(Op::kWrite, 2, true); }, kNotStaged, "Error",
+       {}},
+      {"JPEG close fails", true,
+       [](const CleanCounts&) { platform::FailNthCall(Op::kClose, 1); }, kNotStaged, "Error", {}},
+      {"saved-game copy fails", false,
+       [](const CleanCounts&) { platform::FailNthCall(Op::kCopy, 2); }, kGameNotCopied, "Error",
+       {kBmp}},
+      {"saved-game copy fails after JPEG", true,
+       [](const CleanCounts&) { platform::FailNthCall(Op::kCopy, 1); }, kGameNotCopied, "Error",
+       {kJpg}},
+      {"archive creation fails", false,
+       [](const CleanCounts&) { platform::FailNthCall(Op::kOpen, 1); }, kNotArchived, "Error",
+       {kBmp, kGam}},
+      {"disk full from the second chunk", false,
+       [](const CleanCounts&) { platform::FailNthCall(Op::kWrite, 2, true); }, kNotArchived,
+       "Error", {kBmp, kGam}},
+      {"one chunk write fails midway", false,
+       [](const CleanCounts& c) { platform::FailNthCall(Op::kWrite, c.writes / 2); },
+       kNotArchived, "Error", {kBmp, kGam}},
+      {"the last write fails", false,
+       [](const CleanCounts& c) { platform::FailNthCall(Op::kWrite, c.writes); }, kNotArchived,
+       "Error", {kBmp, kGam}},
+      {"a packed file cannot be read", false,
+       [](const CleanCounts&) { platform::FailNthCall(Op::kRead, 2); }, kNotArchived, "Error",
+       {kBmp, kGam}},
+      {"the archive's close fails", false,
+       [](const CleanCounts& c) { platform::FailNthCall(Op::kClose, c.closes); }, kNotArchived,
+       "Error", {kBmp, kGam}},
+      // The archive is complete; a staged copy that cannot be removed stays.
+      {"staged screenshot not deleted", false,
+       [](const CleanCounts&) { platform::FailNthCall(Op::kDelete, 1); }, kAll, kOk,
+       {kBmp, kZip}},
+      {"pauses fail", false, [](const CleanCounts&) { platform::FailNthCall(Op::kPause, 1, true); },
+       kAll, kOk, {kZip}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.label);
+    startGame(row.jpeg);
+    row.arm(row.jpeg ? jpeg : bmp);
+    pressAndEnd();
+    platform::ResetFaults();
+    EXPECT_EQ(headless::TextHistory(50), row.captions);
+    EXPECT_EQ(headless::ControlAt(5).text, row.status);
+    EXPECT_TRUE(headless::ControlAt(50).enabled);
+    EXPECT_EQ(app().actionState, 2);
+    std::vector<std::string> expected = row.leftInZip;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(FolderNames(folder_.hostPath("zip")), expected);
+    expectNothingLost(jpeg.jpeg);
+    if (row.status == kOk) expectCompleteArchive(row.jpeg, jpeg.jpeg);
+    EXPECT_EQ(shutDown(false), 0);
+  }
+}
+
+}  // namespace
