@@ -11,6 +11,22 @@ constexpr std::size_t kFileHeaderSize = 14;
 
 }  // namespace
 
+bool FindBmpRows24(const std::uint8_t* data, std::size_t size, BmpRows24* out) {
+  if (data == nullptr || out == nullptr) return false;
+  if (size < kFileHeaderSize || data[0] != 'B' || data[1] != 'M') return false;
+  dib::Layout layout;
+  if (!dib::ParseHeader(data + kFileHeaderSize, size - kFileHeaderSize, &layout)) return false;
+  if (layout.bitCount != 24 || layout.compression != dib::kRgb || layout.topDown) return false;
+  const std::uint32_t offset = dib::Read32(data + 10);
+  if (offset < kFileHeaderSize + layout.TableEnd() || offset >= size) return false;
+  const std::uint64_t rows = dib::RowStride(layout.width, 24) * static_cast<unsigned>(layout.height);
+  if (rows > size - offset) return false;
+  out->width = layout.width;
+  out->height = layout.height;
+  out->offset = offset;
+  return true;
+}
+
 bool DecodeBmp(const std::uint8_t* data, std::size_t size, DecodedImage* out, PixelAllocator alloc,
                PixelRelease release) {
   if (data == nullptr || out == nullptr || alloc == nullptr || release == nullptr) return false;

@@ -32,6 +32,19 @@ using PixelRelease = void (*)(std::uint32_t* pixels);
 bool DecodeBmp(const std::uint8_t* data, std::size_t size, DecodedImage* out, PixelAllocator alloc,
                PixelRelease release);
 
+// Where the rows of an uncompressed 24-bit bottom-up BMP lie in the file:
+// `height` rows of RowStride bytes from `offset`, bottom row first, blue,
+// green, red. Callers that can use the rows as stored skip the decode.
+struct BmpRows24 {
+  int width = 0;
+  int height = 0;
+  std::size_t offset = 0;
+};
+// True (with *out filled in) for a well-formed file of that kind whose rows,
+// padding included, all lie within `size`; false for every other file, which
+// DecodeBmp then judges.
+bool FindBmpRows24(const std::uint8_t* data, std::size_t size, BmpRows24* out);
+
 // Decodes a .ico file whose images are stored as DIBs. The largest image is
 // chosen (ties: the highest depth). Images without alpha use the AND mask:
 // masked pixels become black. 32-bit images keep their colour bytes as they

@@ -7,7 +7,8 @@
 #
 # Seeds come from make-fuzz-seeds (tools/), written fresh into the build
 # folder; each target's corpus grows there from run to run. A crash is kept
-# in $FUZZ_BUILD/artifacts/ and fails the run after every target has run.
+# in $FUZZ_BUILD/artifacts/ (until that target's next run) and fails the run
+# after every target has run.
 # The last lines give the executions per target, for the record.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,6 +28,10 @@ fi
 # shellcheck disable=SC2086
 cmake --build "$build" -j"$jobs" --target make-fuzz-seeds $targets
 
+# Targets that read files get their scratch files in memory when possible:
+# disk writes would otherwise be most of each execution.
+if [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
+
 rm -rf "$build/seeds"
 ASAN_OPTIONS=detect_leaks=0 "$build/tools/make-fuzz-seeds" "$build/seeds"
 mkdir -p "$build/artifacts" "$build/logs"
@@ -38,6 +43,8 @@ for t in $targets; do
   [ -d "$build/seeds/$t" ] && cp -n "$build/seeds/$t"/* "$corpus"/ 2>/dev/null || true
   echo "== $t (${seconds}s)"
   log="$build/logs/$t.log"
+  # A crash input from an earlier run is kept as a regression test, not here.
+  rm -f "$build/artifacts/$t-"*
   status=0
   "$build/fuzz/$t" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -timeout=25 \
     -artifact_prefix="$build/artifacts/$t-" -print_final_stats=1 "$corpus" >"$log" 2>&1 ||

@@ -40,7 +40,7 @@ struct Sweep {
   const char* name;
 };
 
-class FaultSweepTest : public AppTest {
+class FaultSweepTest : public AppTest, public ::testing::WithParamInterface<Sweep> {
  protected:
   void freshGame(bool jpeg) {
     for (const char* old : {"Saves", "Screens", "Tracks", "zip", "lapbundle.prf"}) {
@@ -71,18 +71,25 @@ class FaultSweepTest : public AppTest {
     }
     const long calls = platform::CallCount(op);
     const std::string name = app().archiveName;
+    // An unreadable settings file gives the defaults: no JPEG.
+    const bool jpegUsed = app().screenAsJpeg != 0;
+    const std::string status = headless::ControlAt(5).text;
+    const Captions captions = headless::TextHistory(50);
     EXPECT_EQ(shutDown(!started), 0);
     platform::ResetFaults();
 
     EXPECT_EQ(SourceChanges(before, TakeSourceSnapshot(folder_.host())), "");
+    // The user's own settings are never replaced by the defaults.
+    if (jpeg) {
+      EXPECT_EQ(folder_.read("lapbundle.prf"), "bmp/jpg = 1\r\n");
+    }
     // Only a missing Saves folder stops the start; the scan may fail here.
-    if (started) checkOutcome(jpeg, op, name);
+    if (started) checkOutcome(jpegUsed, op, name, status, captions);
     return calls;
   }
 
-  void checkOutcome(bool jpeg, Op op, const std::string& name) {
-    const std::string status = headless::ControlAt(5).text;
-    const Captions& captions = headless::TextHistory(50);
+  void checkOutcome(bool jpeg, Op op, const std::string& name, const std::string& status,
+                    const Captions& captions) {
     ASSERT_FALSE(captions.empty());
     EXPECT_EQ(captions.back(), "End");
     const std::string screen = name + (jpeg ? ".jpg" : ".bmp");
@@ -132,13 +139,8 @@ class FaultSweepTest : public AppTest {
   std::string referenceJpeg_;
 };
 
-const Sweep kSweeps[] = {
-    {Op::kOpen, "open"},   {Op::kRead, "read"},        {Op::kWrite, "write"},
-    {Op::kClose, "close"}, {Op::kMakeFolder, "folder"}, {Op::kCopy, "copy"},
-    {Op::kDelete, "delete"}, {Op::kPause, "pause"},
-};
-
-TEST_F(FaultSweepTest, EachCallFailingOnceOrFromThenOnLosesNothing) {
+TEST_P(FaultSweepTest, EachCallFailingOnceOrFromThenOnLosesNothing) {
+  const Sweep& sweep = GetParam();
   for (const bool jpeg : {false, true}) {
     referenceJpeg_.clear();
     if (jpeg) {
@@ -149,19 +151,29 @@ TEST_F(FaultSweepTest, EachCallFailingOnceOrFromThenOnLosesNothing) {
       std::filesystem::remove(folder_.hostPath("reference.jpg"));
       shutDown(false);
     }
-    for (const Sweep& sweep : kSweeps) {
-      const long calls = run(jpeg, sweep.op, 0, false);
-      ASSERT_GT(calls, 0) << sweep.name;
-      for (long n = 1; n <= calls; ++n) {
-        for (const bool sticky : {false, true}) {
-          SCOPED_TRACE(std::string(jpeg ? "jpeg " : "bmp ") + sweep.name + " call " +
-                       std::to_string(n) + (sticky ? " on" : ""));
-          run(jpeg, sweep.op, n, sticky);
-          if (HasFatalFailure()) return;
-        }
+    // A clean run counts the calls; then each one fails in turn.
+    const long calls = run(jpeg, sweep.op, 0, false);
+    ASSERT_GT(calls, 0) << sweep.name;
+    for (long n = 1; n <= calls; ++n) {
+      for (const bool sticky : {false, true}) {
+        SCOPED_TRACE(std::string(jpeg ? "jpeg " : "bmp ") + sweep.name + " call " +
+                     std::to_string(n) + (sticky ? " on" : ""));
+        run(jpeg, sweep.op, n, sticky);
+        if (HasFatalFailure()) return;
       }
     }
   }
 }
+
+const Sweep kSweeps[] = {
+    {Op::kOpen, "open"},   {Op::kRead, "read"},        {Op::kWrite, "write"},
+    {Op::kClose, "close"}, {Op::kMakeFolder, "folder"}, {Op::kCopy, "copy"},
+    {Op::kDelete, "delete"}, {Op::kPause, "pause"},
+};
+
+INSTANTIATE_TEST_SUITE_P(EveryKind, FaultSweepTest, ::testing::ValuesIn(kSweeps),
+                         [](const ::testing::TestParamInfo<Sweep>& param) {
+                           return std::string(param.param.name);
+                         });
 
 }  // namespace

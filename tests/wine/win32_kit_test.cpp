@@ -3,9 +3,8 @@
 // and the modal message box.
 #define WIN32_LEAN_AND_MEAN
 #define NOMINMAX
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <chrono>
 #include <filesystem>
@@ -52,7 +51,8 @@ std::string Bmp(int width, int height) {
   const int size = 54 + row * height;
   std::string bytes(static_cast<std::size_t>(size), '\x80');
   auto put = [&bytes](int at, std::uint32_t value, int count) {
-    for (int i = 0; i < count; ++i) bytes[static_cast<std::size_t>(at + i)] = char(value >> (8 * i));
+    for (int i = 0; i < count; ++i)
+      bytes[static_cast<std::size_t>(at + i)] = char(value >> (8 * i));
   };
   bytes[0] = 'B', bytes[1] = 'M';
   put(2, static_cast<std::uint32_t>(size), 4), put(6, 0, 4), put(10, 54, 4);
@@ -177,8 +177,8 @@ TEST_F(Win32KitTest, TabAndShiftTabSkipLabelsAndDisabledControlsAndWrap) {
     WORD command;
     int to;
   };
-  const Case cases[] = {{2, 64001, 5}, {5, 64001, 50}, {50, 64001, 2},
-                        {2, 64002, 50}, {50, 64002, 5}};
+  const Case cases[] = {
+      {2, 64001, 5}, {5, 64001, 50}, {50, 64001, 2}, {2, 64002, 50}, {50, 64002, 5}};
   for (const Case& c : cases) {
     SetFocus(GetDlgItem(window_, c.from));
     SendMessageA(window_, WM_COMMAND, MAKEWPARAM(c.command, 1), 0);
@@ -193,8 +193,8 @@ TEST_F(Win32KitTest, TabAndShiftTabSkipLabelsAndDisabledControlsAndWrap) {
 }
 
 TEST_F(Win32KitTest, ImageControlTakesTheImageSizeAndReportsMouseUse) {
-  const std::filesystem::path file =
-      std::filesystem::temp_directory_path() / ("kit-" + std::to_string(GetCurrentProcessId()) + ".bmp");
+  const std::filesystem::path file = std::filesystem::temp_directory_path() /
+                                     ("kit-" + std::to_string(GetCurrentProcessId()) + ".bmp");
   std::ofstream(file, std::ios::binary) << Bmp(640, 480);
   ImageHandle image = LoadImageSlot(1, file.string());
   std::filesystem::remove(file);
@@ -221,7 +221,7 @@ TEST_F(Win32KitTest, ImageControlTakesTheImageSizeAndReportsMouseUse) {
   SendMessageA(control, WM_RBUTTONUP, 0, at);  // the release after a double-click: nothing
   SendMessageA(control, WM_RBUTTONUP, 0, at);
   const std::vector<std::pair<int, int>> expected = {
-      {1, ClickedEvent},    {1, DragStartEvent},        {1, DoubleClickEvent},
+      {1, ClickedEvent},      {1, DragStartEvent},        {1, DoubleClickEvent},
       {1, RightReleaseEvent}, {1, RightDoubleClickEvent}, {1, RightReleaseEvent}};
   EXPECT_EQ(DrainControlEvents(), expected);
 

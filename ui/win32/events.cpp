@@ -35,8 +35,8 @@ bool TakeMessage(int timeoutMs, MSG* message) {
   if (timeoutMs < 0) return GetMessageA(message, nullptr, 0, 0) > 0;
   if (PeekMessageA(message, nullptr, 0, 0, PM_REMOVE)) return true;
   if (timeoutMs == 0) return false;
-  const DWORD woke = MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(timeoutMs),
-                                               QS_ALLINPUT);
+  const DWORD woke =
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(timeoutMs), QS_ALLINPUT);
   if (woke == WAIT_TIMEOUT) return false;
   return PeekMessageA(message, nullptr, 0, 0, PM_REMOVE) != 0;
 }

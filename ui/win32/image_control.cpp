@@ -63,8 +63,8 @@ void RepaintBeneath(HWND control) {
 void Raise(const ControlRecord& record, int type) {
   const int number = ControlNumberOf(record.hwnd);
   if (number < 0) return;
-  PostMessageA(GetAncestor(record.hwnd, GA_ROOT), kControlEventMessage,
-               static_cast<WPARAM>(number), static_cast<LPARAM>(type));
+  PostMessageA(GetAncestor(record.hwnd, GA_ROOT), kControlEventMessage, static_cast<WPARAM>(number),
+               static_cast<LPARAM>(type));
 }
 
 void Paint(ControlRecord& record) {

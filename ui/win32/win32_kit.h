@@ -37,7 +37,7 @@ struct WindowRecord {
   HWND hwnd = nullptr;
   ACCEL accelerators[2] = {};
   HACCEL acceleratorTable = nullptr;
-  bool sizedOut = false;  // minimised or maximised
+  bool sizedOut = false;        // minimised or maximised
   HBRUSH background = nullptr;  // never set by this system; deleted with the window
 };
 

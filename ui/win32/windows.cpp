@@ -222,7 +222,7 @@ void InitControlKit() {
   kit::Tables& state = kit::State();
   state.icon = LoadIconA(kit::Instance(), MAKEINTRESOURCEA(1));
   if (!state.icon) state.icon = LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
-  state.cursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));              // IDC_ARROW
+  state.cursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));               // IDC_ARROW
   InitCommonControls();
   INITCOMMONCONTROLSEX controls = {};
   controls.dwSize = sizeof controls;
