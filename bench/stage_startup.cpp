@@ -14,24 +14,6 @@
 
 namespace {
 
-// The nine settings in the order and with the defaults the program uses.
-void readSettings(AppState& s) {
-  s.settingsOpened = SettingsFile::open(s.workDir + "lapbundle.prf") != 0;
-  const auto small = [](const char* key, std::int32_t def) {
-    return static_cast<std::int8_t>(SettingsFile::readInt(key, def));
-  };
-  s.includeTrack = small("Track", 1);
-  s.includeGame = small("Game", 1);
-  s.includeScreen = small("Screen", 1);
-  s.screenAsJpeg = small("bmp/jpg", 0);
-  s.freeText = SettingsFile::readString("text", "");
-  s.textPos = small("TextPos", 0);
-  s.trackNamePos = small("trackname", 1);
-  s.driverNamePos = small("drivername", 2);
-  s.timePos = small("time/kmh", 3);
-  SettingsFile::close();
-}
-
 int RunStartup(int argc, char** argv) {
   if (argc != 1) {
     std::fprintf(stderr, "usage: lapbundle-bench startup GAMEFOLDER\n");
@@ -49,7 +31,7 @@ int RunStartup(int argc, char** argv) {
   s.fileBuffer = new (std::nothrow) std::uint8_t[kFileBufferSize]();
   if (s.fileBuffer == nullptr) return 1;
   s.workDir = platform::CurrentFolder();
-  readSettings(s);
+  readSettings();
 
   if (!findNewestSave()) {
     std::fprintf(stderr, "no Saves folder in %s\n", argv[0]);

@@ -76,6 +76,12 @@ void resetAppState();
 // Start-up: true when the event loop may begin; false after the fatal stop
 // (the message was shown; the caller then shuts down without settings).
 bool startUp();
+// Reads the nine settings of workDir + "lapbundle.prf" in their fixed
+// order (defaults for a missing file or key) and notes whether it opened.
+void readSettings();
+// Creates the settings file with the values read at start-up (never the
+// window's live states); nothing when it cannot be created.
+void writeSettings();
 // Shut-down: writes the settings on a first run, releases everything.
 // Returns the process exit code (0); the caller ends the process.
 int shutDown(bool fatal);
