@@ -104,6 +104,8 @@ void ApplyText(ControlRecord& record, std::string utf8) {
   record.widget->redraw();
 }
 
+}  // namespace
+
 ControlHandle MakeControl(Kind kind, int number, int x, int y, int w, int h,
                           std::string_view text) {
   int windowNumber = -1;
@@ -123,8 +125,6 @@ ControlHandle MakeControl(Kind kind, int number, int x, int y, int w, int h,
   return reinterpret_cast<ControlHandle>(widget);
 }
 
-}  // namespace
-
 ControlRecord* FindControl(int number) { return Controls().get(number); }
 
 void ForgetControlsOf(int window) {
@@ -139,30 +139,6 @@ void ForgetControlsOf(int window) {
 }  // namespace kit
 
 using kit::Kind;
-
-ControlHandle MakeImageControl(int number, int x, int y, int width, int height, ImageHandle image) {
-  ControlHandle handle = kit::MakeControl(Kind::kImage, number, x, y, width, height, {});
-  if (handle) kit::ShowImage(reinterpret_cast<Fl_Widget*>(handle), image);
-  return handle;
-}
-
-ControlHandle MakeCheckBox(int number, int x, int y, int width, int height, std::string_view text) {
-  return kit::MakeControl(Kind::kCheckBox, number, x, y, width, height, text);
-}
-
-ControlHandle MakeTextLabel(int number, int x, int y, int width, int height,
-                            std::string_view text) {
-  return kit::MakeControl(Kind::kTextLabel, number, x, y, width, height, text);
-}
-
-ControlHandle MakeEditField(int number, int x, int y, int width, int height,
-                            std::string_view text) {
-  return kit::MakeControl(Kind::kEditField, number, x, y, width, height, text);
-}
-
-ControlHandle MakeButton(int number, int x, int y, int width, int height, std::string_view text) {
-  return kit::MakeControl(Kind::kButton, number, x, y, width, height, text);
-}
 
 void SetControlState(int control, std::intptr_t value) {
   kit::ControlRecord* record = kit::FindControl(control);

@@ -92,6 +92,8 @@ bool CanTakeFocus(const ControlRecord& record) {
   return (style & WS_TABSTOP) && IsWindowEnabled(record.hwnd) && IsWindowVisible(record.hwnd);
 }
 
+}  // namespace
+
 ControlHandle MakeControl(Kind kind, int number, int x, int y, int w, int h,
                           std::string_view text) {
   int window = -1;
@@ -119,8 +121,6 @@ ControlHandle MakeControl(Kind kind, int number, int x, int y, int w, int h,
   if (kind == Kind::kEditField) SendMessageA(hwnd, EM_SETLIMITTEXT, 0, 0);
   return reinterpret_cast<ControlHandle>(hwnd);
 }
-
-}  // namespace
 
 const ControlClass& ClassOf(Kind kind) {
   for (const ControlClass& cls : kClasses) {
@@ -176,30 +176,6 @@ void MoveFocus(int window, bool forward) {
 }  // namespace kit
 
 using kit::Kind;
-
-ControlHandle MakeImageControl(int number, int x, int y, int width, int height, ImageHandle image) {
-  ControlHandle handle = kit::MakeControl(Kind::kImage, number, x, y, width, height, {});
-  if (handle) SetControlState(number, reinterpret_cast<std::intptr_t>(image));
-  return handle;
-}
-
-ControlHandle MakeCheckBox(int number, int x, int y, int width, int height, std::string_view text) {
-  return kit::MakeControl(Kind::kCheckBox, number, x, y, width, height, text);
-}
-
-ControlHandle MakeTextLabel(int number, int x, int y, int width, int height,
-                            std::string_view text) {
-  return kit::MakeControl(Kind::kTextLabel, number, x, y, width, height, text);
-}
-
-ControlHandle MakeEditField(int number, int x, int y, int width, int height,
-                            std::string_view text) {
-  return kit::MakeControl(Kind::kEditField, number, x, y, width, height, text);
-}
-
-ControlHandle MakeButton(int number, int x, int y, int width, int height, std::string_view text) {
-  return kit::MakeControl(Kind::kButton, number, x, y, width, height, text);
-}
 
 void SetControlState(int control, std::intptr_t value) {
   kit::ControlRecord* record = kit::FindControl(control);

@@ -19,11 +19,10 @@
 #include "imaging/image_store.h"
 #include "support/numbered_table.h"
 #include "ui/control_kit.h"
+#include "ui/kit_backend.h"
 
 namespace kit {
 
-// Control kinds, numbered as the kit's control classes.
-enum class Kind { kButton = 1, kEditField = 2, kTextLabel = 3, kCheckBox = 4, kImage = 9 };
 
 // A control raises its own event by posting this to its top-level window:
 // wParam is the control number, lParam the event type.
