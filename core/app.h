@@ -73,6 +73,9 @@ AppState& app();
 // Zeroes the record (frees the buffer, empties the lists).
 void resetAppState();
 
+// With `on`, startUp prints the end of each of its steps to stderr and
+// paints the window before it returns (for the start-up benchmark).
+void setStartupTrace(bool on);
 // Start-up: true when the event loop may begin; false after the fatal stop
 // (the message was shown; the caller then shuts down without settings).
 bool startUp();

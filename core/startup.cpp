@@ -1,7 +1,9 @@
 // Start-up and shut-down: fills the state record, builds the window, finds
 // the newest race and proposes a name; at the end stores the settings on a
 // first run and releases everything.
+#include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <new>
 #include <string_view>
 
@@ -31,11 +33,27 @@ void clearRecordFields() {
   s.archiveName.clear();
 }
 
+bool traceOn = false;
+
+// Notes the end of a start-up step on stderr as microseconds of the
+// monotonic clock, so that a harness on the same clock can place each step
+// after the moment it started the process. Nothing while tracing is off.
+void traceStep(const char* step) {
+  if (!traceOn) return;
+  const auto now = std::chrono::steady_clock::now().time_since_epoch();
+  const auto us = std::chrono::duration_cast<std::chrono::microseconds>(now).count();
+  std::fprintf(stderr, "startup-trace %s %lld\n", step, static_cast<long long>(us));
+}
+
 }  // namespace
 
+void setStartupTrace(bool on) { traceOn = on; }
+
 bool startUp() {
+  traceStep("main");
   resetAppState();
   InitControlKit();
+  traceStep("display");
   InitImageStore();
   RegisterJpegEncoder();
   InitZipWriter();
@@ -48,26 +66,40 @@ bool startUp() {
   s.screenList.clear();
   s.saveList.clear();
   s.workDir = platform::CurrentFolder();
+  traceStep("init");
 
   readSettings();
   clearRecordFields();
+  traceStep("settings");
   buildMainWindow();
+  traceStep("window");
 
   if (!findNewestSave()) {
     fatalStop();
     return false;
   }
   SetControlText(13, s.saveName);
+  traceStep("save");
   MakeDirectory(s.workDir + "zip");
   readTrackFile();
   SetControlText(12, s.trackPath);
+  traceStep("track");
   findNewestScreenshot();
+  traceStep("screens");
   showPreview();
   SetControlText(14, s.screenName);
+  traceStep("preview");
   setTrackName();
   computeTimeOrSpeed();
   composeArchiveName();
   SetControlText(5, s.archiveName);
+  traceStep("name");
+  if (traceOn) {
+    // The event loop's first wait would paint; painting here lets the trace
+    // show when the window with its preview is on the display.
+    FlushDisplay();
+    traceStep("shown");
+  }
   return true;
 }
 

@@ -39,7 +39,8 @@ void CheckMask(std::string_view mask, DateValue date) {
 
 std::int32_t Word(const std::uint8_t* data, std::size_t size, std::size_t at) {
   std::uint32_t value = 0;
-  for (std::size_t i = 0; i < 4 && at + i < size; ++i) value |= std::uint32_t{data[at + i]} << 8 * i;
+  for (std::size_t i = 0; i < 4 && at + i < size; ++i)
+    value |= std::uint32_t{data[at + i]} << 8 * i;
   return static_cast<std::int32_t>(value);
 }
 
@@ -54,9 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckMask(mask, date);
   CheckMask(mask, -1);
   // The same bytes read as six calendar fields, including absurd ones.
-  const DateValue built = DateFromParts(Word(data, size, 4), Word(data, size, 8),
-                                        Word(data, size, 12), Word(data, size, 16),
-                                        Word(data, size, 20), Word(data, size, 24));
+  const DateValue built =
+      DateFromParts(Word(data, size, 4), Word(data, size, 8), Word(data, size, 12),
+                    Word(data, size, 16), Word(data, size, 20), Word(data, size, 24));
   if (built < -1) __builtin_trap();
   CheckParts(built);
   return 0;

@@ -19,7 +19,8 @@ bool FindBmpRows24(const std::uint8_t* data, std::size_t size, BmpRows24* out) {
   if (layout.bitCount != 24 || layout.compression != dib::kRgb || layout.topDown) return false;
   const std::uint32_t offset = dib::Read32(data + 10);
   if (offset < kFileHeaderSize + layout.TableEnd() || offset >= size) return false;
-  const std::uint64_t rows = dib::RowStride(layout.width, 24) * static_cast<unsigned>(layout.height);
+  const std::uint64_t rows =
+      dib::RowStride(layout.width, 24) * static_cast<unsigned>(layout.height);
   if (rows > size - offset) return false;
   out->width = layout.width;
   out->height = layout.height;

@@ -59,12 +59,15 @@ std::uint8_t* ReadWholeFile(std::string_view path, std::size_t* size) {
   return data;
 }
 
-ImageHandle LoadIntoSlot(int number, std::string_view path, std::uint8_t flags) {
-  ImageSlot* slot = slots.allocate(number);
-  if (slot == nullptr) return nullptr;
-  std::size_t size = 0;
-  std::uint8_t* data = ReadWholeFile(path, &size);
-  if (data == nullptr) return nullptr;
+// The picture in a file's bytes, which it takes over. An uncompressed
+// 24-bit bottom-up BMP keeps its rows where they were read; anything else is
+// decoded to 32 bits and the bytes go back to the pool.
+ImageBuffer* PictureOf(std::uint8_t* data, std::size_t size, int* depth) {
+  BmpRows24 stored;
+  if (FindBmpRows24(data, size, &stored)) {
+    *depth = 24;
+    return imaging::AdoptRows24(data, data + stored.offset, stored.width, stored.height);
+  }
   DecodedImage image;
   const bool isBitmap = data[0] == 'B' && data[1] == 'M';
   const bool decoded =
@@ -72,11 +75,22 @@ ImageHandle LoadIntoSlot(int number, std::string_view path, std::uint8_t flags) 
                : DecodeIcon(data, size, &image, imaging::AcquirePixels, imaging::ReleasePixels);
   imaging::ReleaseMemory(data);
   if (!decoded) return nullptr;
-  slot->handle = imaging::AdoptPixels(image.pixels, image.width, image.height);
+  *depth = image.depth;
+  return imaging::AdoptPixels(image.pixels, image.width, image.height);
+}
+
+ImageHandle LoadIntoSlot(int number, std::string_view path, std::uint8_t flags) {
+  ImageSlot* slot = slots.allocate(number);
+  if (slot == nullptr) return nullptr;
+  std::size_t size = 0;
+  std::uint8_t* data = ReadWholeFile(path, &size);
+  if (data == nullptr) return nullptr;
+  int depth = 0;
+  slot->handle = PictureOf(data, size, &depth);
   if (slot->handle == nullptr) return nullptr;
-  slot->width = image.width;
-  slot->height = image.height;
-  slot->depth = image.depth;
+  slot->width = slot->handle->width;
+  slot->height = slot->handle->height;
+  slot->depth = depth;
   slot->flags = flags;
   return slot->handle;
 }
@@ -122,8 +136,7 @@ ImageHandle ResizeImageSlot(int number, int width, int height, int mode) {
   ImageBuffer* resized = imaging::NewImageBuffer(width, height, &pixels);
   if (resized == nullptr) return nullptr;  // the slot keeps its image
   ImageBuffer* old = slot->handle;
-  const bool stretched =
-      imaging::Resample(old->pixels, old->width, old->height, pixels, width, height, mode);
+  const bool stretched = imaging::Resample(imaging::RowsOf(*old), pixels, width, height, mode);
   if (!stretched) {
     imaging::ReleaseImageBuffer(resized);
     resized = nullptr;

@@ -3,7 +3,6 @@
 // libjpeg reports errors by calling error_exit, which by default ends the
 // process. Ours jumps back into EncodeJpeg instead, which then gives 0 and
 // removes the partial file, so a full disk only fails the save.
-#include <bit>
 #include <csetjmp>
 #include <cstddef>
 #include <cstdint>
@@ -41,34 +40,49 @@ struct Compression {
   std::longjmp(errors->recovery, 1);
 }
 
-// One row of blue-green-red pixels as red-green-blue. Each pixel is read as
-// one little-endian word of its three bytes and the next one, so the last
-// pixel of the row, whose next byte may lie outside the rows, is done alone.
-void SwapRedBlue(const std::uint8_t* in, int width, std::uint8_t* out) {
-  static_assert(std::endian::native == std::endian::little, "words are read little-endian");
-  int x = 0;
-  for (; x + 1 < width; ++x, in += 3, out += 3) {
-    std::uint32_t v;
-    std::memcpy(&v, in, sizeof v);
-    const std::uint32_t w = (v & 0xFF) << 16 | (v & 0xFF00) | (v >> 16 & 0xFF);
-    std::memcpy(out, &w, sizeof w);
+#ifdef JCS_EXTENSIONS
+// libjpeg-turbo takes blue-green-red rows as they are: the rows go in by
+// pointer, a batch at a time, with no copy. libjpeg only reads input rows.
+constexpr J_COLOR_SPACE kInputSpace = JCS_EXT_BGR;
+
+void WriteRows(Compression* c) {
+  constexpr int kBatch = 32;
+  JSAMPROW batch[kBatch];
+  int next = 0;  // picture row, top first; stored at row height - 1 - next
+  while (next < c->height) {
+    int count = 0;
+    for (; count < kBatch && next + count < c->height; ++count) {
+      const std::size_t stored = static_cast<std::size_t>(c->height - 1 - (next + count));
+      batch[count] = const_cast<JSAMPROW>(c->pixels + static_cast<std::size_t>(c->stride) * stored);
+    }
+    const auto written = jpeg_write_scanlines(&c->info, batch, static_cast<JDIMENSION>(count));
+    if (written == 0) return;  // jpeg_finish_compress then reports the missing rows
+    next += static_cast<int>(written);
   }
-  out[0] = in[2];
-  out[1] = in[1];
-  out[2] = in[0];
+}
+#else
+constexpr J_COLOR_SPACE kInputSpace = JCS_RGB;
+
+// One row of blue-green-red pixels as red-green-blue.
+void SwapRedBlue(const std::uint8_t* in, int width, std::uint8_t* out) {
+  for (int x = 0; x < width; ++x, in += 3, out += 3) {
+    out[0] = in[2];
+    out[1] = in[1];
+    out[2] = in[0];
+  }
 }
 
 // Each picture row, top to bottom (the rows in memory come bottom-up), goes
-// through one row buffer with its blue and red bytes swapped. The buffer has
-// one byte more than a row for the word-wide stores.
+// through one row buffer with its blue and red bytes swapped.
 void WriteRows(Compression* c) {
   JSAMPARRAY buffer = (*c->info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&c->info),
-                                                   JPOOL_IMAGE, 3 * c->width + 1, 1);
+                                                   JPOOL_IMAGE, 3 * c->width, 1);
   for (int y = c->height - 1; y >= 0; --y) {
     SwapRedBlue(c->pixels + static_cast<std::size_t>(c->stride) * y, c->width, buffer[0]);
     jpeg_write_scanlines(&c->info, buffer, 1);
   }
 }
+#endif
 
 void Compress(Compression* c) {
   jpeg_create_compress(&c->info);
@@ -76,7 +90,7 @@ void Compress(Compression* c) {
   c->info.image_width = static_cast<JDIMENSION>(c->width);
   c->info.image_height = static_cast<JDIMENSION>(c->height);
   c->info.input_components = 3;
-  c->info.in_color_space = JCS_RGB;
+  c->info.in_color_space = kInputSpace;
   jpeg_set_defaults(&c->info);
   jpeg_set_quality(&c->info, c->quality * 10, FALSE);
   jpeg_start_compress(&c->info, TRUE);

@@ -1,5 +1,6 @@
 // Saving a slot: its pixels as 24-bit rows, written as a BMP file or handed
-// to the encoder registered under a tag.
+// to the encoder registered under a tag. A picture held as 24-bit rows is
+// handed over as it is; a 32-bit one is packed into rows first.
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -43,11 +44,10 @@ void PackRow(const std::uint32_t* in, std::size_t width, std::uint8_t* out) {
 }
 
 // The picture as rows of blue, green, red bytes, the bottom row first, each
-// row padded with zeros to the stride. One spare row follows the picture.
+// row padded with zeros to the stride.
 std::uint8_t* ToBottomUpRows(const ImageBuffer& image, std::int64_t stride) {
   const std::size_t rowBytes = static_cast<std::size_t>(stride);
-  std::uint8_t* rows =
-      imaging::AcquireMemory(rowBytes * (static_cast<std::size_t>(image.height) + 1));
+  std::uint8_t* rows = imaging::AcquireMemory(rowBytes * static_cast<std::size_t>(image.height));
   if (rows == nullptr) return nullptr;
   const std::size_t width = static_cast<std::size_t>(image.width);
   for (int y = 0; y < image.height; ++y) {
@@ -116,11 +116,12 @@ int SaveImageSlot(int slot, std::string_view path, std::uint32_t tag) {
     if (encode == nullptr) return 0;  // no file is written
   }
   const std::int64_t stride = imaging::Stride24(image->width);
-  std::uint8_t* rows = ToBottomUpRows(*image, stride);
+  std::uint8_t* packed = image->rows != nullptr ? nullptr : ToBottomUpRows(*image, stride);
+  const std::uint8_t* rows = image->rows != nullptr ? image->rows : packed;
   if (rows == nullptr) return 0;
   const int result = encode != nullptr ? encode(path, rows, image->width, image->height,
                                                 static_cast<int>(stride), DefaultSaveQuality)
                                        : WriteBmp(path, rows, image->width, image->height, stride);
-  imaging::ReleaseMemory(rows);
+  imaging::ReleaseMemory(packed);
   return result;
 }

@@ -67,7 +67,7 @@ std::vector<Bytes> BitmapSeeds() {
   std::vector<Bytes> seeds;
   const std::vector<std::uint8_t> shot = sample::ScreenshotBytes(7, 5, 1);
   seeds.emplace_back(shot.begin(), shot.end());
-  seeds.push_back(Bitmap(4, -3, 8, 0, Palette(4), Bytes(12, 2), 4));       // top-down, 8 bits
+  seeds.push_back(Bitmap(4, -3, 8, 0, Palette(4), Bytes(12, 2), 4));  // top-down, 8 bits
   seeds.push_back(Bitmap(5, 2, 1, 0, Palette(2), Bytes{0xA8, 0, 0, 0, 0x50, 0, 0, 0}, 2));
   seeds.push_back(Bitmap(3, 2, 4, 0, Palette(16), Bytes{0x12, 0x30, 0, 0, 0x45, 0x60, 0, 0}, 16));
   // Run-length coded: runs, an absolute run, end of line, a move, end of picture.
@@ -174,16 +174,16 @@ int main(int argc, char** argv) {
   };
   const std::vector<Bytes> names = {
       Text(std::string("\0C:\\Game\\zip\\Name.gam", 21)),
-      Text("\x01" "C:/Game/zip/Cup \xE4.bmp"),
+      Text("\x01"
+           "C:/Game/zip/Cup \xE4.bmp"),
       Text(std::string("\0\"quoted name\".trk", 18)),
   };
-  const bool ok = WriteSeeds(folder, "settings_fuzz", settings) &&
-                  WriteSeeds(folder, "dates_fuzz", dates) &&
-                  WriteSeeds(folder, "game_readers_fuzz", GameSeeds()) &&
-                  WriteSeeds(folder, "bmp_fuzz", bitmaps) &&
-                  WriteSeeds(folder, "image_slots_fuzz", bitmaps) &&
-                  WriteSeeds(folder, "icon_fuzz", {Icon(16, 32), Icon(8, 8), Icon(4, 1)}) &&
-                  WriteSeeds(folder, "entry_name_fuzz", names);
+  const bool ok =
+      WriteSeeds(folder, "settings_fuzz", settings) && WriteSeeds(folder, "dates_fuzz", dates) &&
+      WriteSeeds(folder, "game_readers_fuzz", GameSeeds()) &&
+      WriteSeeds(folder, "bmp_fuzz", bitmaps) && WriteSeeds(folder, "image_slots_fuzz", bitmaps) &&
+      WriteSeeds(folder, "icon_fuzz", {Icon(16, 32), Icon(8, 8), Icon(4, 1)}) &&
+      WriteSeeds(folder, "entry_name_fuzz", names);
   if (!ok) {
     std::fprintf(stderr, "make-fuzz-seeds: cannot write into %s\n", argv[1]);
     return 1;

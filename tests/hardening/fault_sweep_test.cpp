@@ -166,8 +166,8 @@ TEST_P(FaultSweepTest, EachCallFailingOnceOrFromThenOnLosesNothing) {
 }
 
 const Sweep kSweeps[] = {
-    {Op::kOpen, "open"},   {Op::kRead, "read"},        {Op::kWrite, "write"},
-    {Op::kClose, "close"}, {Op::kMakeFolder, "folder"}, {Op::kCopy, "copy"},
+    {Op::kOpen, "open"},     {Op::kRead, "read"},         {Op::kWrite, "write"},
+    {Op::kClose, "close"},   {Op::kMakeFolder, "folder"}, {Op::kCopy, "copy"},
     {Op::kDelete, "delete"}, {Op::kPause, "pause"},
 };
 

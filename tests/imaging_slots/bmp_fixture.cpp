@@ -8,7 +8,7 @@ void Put(std::string* out, std::uint32_t value, int bytes) {
 
 }  // namespace
 
-std::string Bmp24(int width, int height, const PixelColour& colour) {
+std::string Bmp24(int width, int height, const PixelColour& colour, bool topDown) {
   const int stride = (3 * width + 3) / 4 * 4;
   const std::uint32_t imageSize = static_cast<std::uint32_t>(stride) * height;
   std::string file = "BM";
@@ -17,13 +17,14 @@ std::string Bmp24(int width, int height, const PixelColour& colour) {
   Put(&file, 54, 4);
   Put(&file, 40, 4);
   Put(&file, static_cast<std::uint32_t>(width), 4);
-  Put(&file, static_cast<std::uint32_t>(height), 4);
+  Put(&file, static_cast<std::uint32_t>(topDown ? -height : height), 4);
   Put(&file, 1, 2);
   Put(&file, 24, 2);
   Put(&file, 0, 4);
   Put(&file, imageSize, 4);
   file.append(16, '\0');  // resolution and colour counts
-  for (int row = height - 1; row >= 0; --row) {
+  for (int stored = 0; stored < height; ++stored) {
+    const int row = topDown ? stored : height - 1 - stored;
     for (int x = 0; x < width; ++x) Put(&file, colour(x, row), 3);
     file.append(static_cast<std::size_t>(stride - 3 * width), '\0');
   }

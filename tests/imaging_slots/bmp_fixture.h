@@ -8,8 +8,9 @@
 // Colour of the pixel at (x, y), y counted from the top, as 0x00RRGGBB.
 using PixelColour = std::function<std::uint32_t(int x, int y)>;
 
-// A complete 24-bit BMP file (bottom-up rows, padded to 4 bytes).
-std::string Bmp24(int width, int height, const PixelColour& colour);
+// A complete 24-bit BMP file (rows padded to 4 bytes, bottom-up unless
+// `topDown`, which stores them top row first under a negative height).
+std::string Bmp24(int width, int height, const PixelColour& colour, bool topDown = false);
 
 // A uniform image.
 std::string SolidBmp24(int width, int height, std::uint32_t colour);
