@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <new>
+#include <string>
 #include <string_view>
 
 #include "archive/zip_writer.h"
@@ -42,7 +43,8 @@ void traceStep(const char* step) {
   if (!traceOn) return;
   const auto now = std::chrono::steady_clock::now().time_since_epoch();
   const auto us = std::chrono::duration_cast<std::chrono::microseconds>(now).count();
-  std::fprintf(stderr, "startup-trace %s %lld\n", step, static_cast<long long>(us));
+  const std::string line = "startup-trace " + std::string(step) + " " + std::to_string(us) + "\n";
+  std::fputs(line.c_str(), stderr);
 }
 
 }  // namespace

@@ -163,12 +163,12 @@ class Work {
     const std::size_t coverBytes = sizeof(Cover) * (static_cast<std::size_t>(tw) + th);
     const std::size_t weightBytes =
         sizeof(std::uint32_t) * (columnWeights + WeightCount(source.height, th));
-    memory_ =
-        static_cast<std::uint8_t*>(std::malloc(coverBytes + weightBytes + sizeof(Sum) * rowBytes_));
+    memory_ = static_cast<std::uint8_t*>(std::malloc(SumBytes() + coverBytes + weightBytes));
     if (memory_ == nullptr) return;
-    // Largest alignment first: sums of up to 8 bytes, covers, weights.
+    // Largest alignment first: sums of up to 8 bytes (their room rounded up
+    // to 8 bytes), covers, weights.
     sums_ = reinterpret_cast<Sum*>(memory_);
-    columns_ = reinterpret_cast<Cover*>(memory_ + sizeof(Sum) * rowBytes_);
+    columns_ = reinterpret_cast<Cover*>(memory_ + SumBytes());
     rows_ = columns_ + tw;
     columnWeights_ = reinterpret_cast<std::uint32_t*>(rows_ + th);
     rowWeights_ = columnWeights_ + columnWeights;
@@ -199,6 +199,7 @@ class Work {
   }
 
  private:
+  std::size_t SumBytes() const { return (sizeof(Sum) * rowBytes_ + 7) & ~std::size_t{7}; }
   static std::size_t WeightCount(int sources, int targets) {
     return static_cast<std::size_t>(sources) + 2 * static_cast<std::size_t>(targets);
   }
