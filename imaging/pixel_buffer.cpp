@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "imaging/bmp_decoder.h"
+#include "platform/platform.h"
 
 struct PixelBlock {
   std::uint8_t* memory = nullptr;  // from AcquireMemory: the pixels or the rows
@@ -37,6 +38,25 @@ std::size_t CapacityFor(std::size_t bytes) {
   return (bytes + (std::size_t{1} << 16) + kPooledMinimum - 1) & ~(kPooledMinimum - 1);
 }
 
+// Blocks of a mebibyte or more come from the platform's large-block
+// allocator (huge pages where available), the rest from the heap.
+MemoryHeader* NewBlock(std::size_t capacity) {
+  const std::size_t total = sizeof(MemoryHeader) + capacity;
+  void* raw = capacity >= kPooledMinimum ? platform::AllocateLargeBlock(total) : std::malloc(total);
+  auto* header = static_cast<MemoryHeader*>(raw);
+  if (header != nullptr) header->capacity = capacity;
+  return header;
+}
+
+void FreeBlock(MemoryHeader* header) {
+  if (header == nullptr) return;
+  if (header->capacity >= kPooledMinimum) {
+    platform::FreeLargeBlock(header, sizeof(MemoryHeader) + header->capacity);
+  } else {
+    std::free(header);
+  }
+}
+
 MemoryHeader* TakeFromPool(std::size_t bytes) {
   int best = -1;
   for (int i = 0; i < kPoolSize; ++i) {
@@ -61,7 +81,7 @@ void PutIntoPool(MemoryHeader* header) {
     if (pool[i]->capacity < pool[smallest]->capacity) smallest = i;
   }
   if (pool[smallest]->capacity < header->capacity) std::swap(pool[smallest], header);
-  std::free(header);
+  FreeBlock(header);
 }
 
 }  // namespace
@@ -71,12 +91,8 @@ std::int64_t MaxImagePixels() { return kMaxImagePixels; }
 std::uint8_t* AcquireMemory(std::size_t bytes) {
   if (bytes > std::numeric_limits<std::size_t>::max() / 2) return nullptr;
   MemoryHeader* header = bytes >= kPooledMinimum ? TakeFromPool(bytes) : nullptr;
-  if (header == nullptr) {
-    const std::size_t capacity = CapacityFor(bytes);
-    header = static_cast<MemoryHeader*>(std::malloc(sizeof(MemoryHeader) + capacity));
-    if (header == nullptr) return nullptr;
-    header->capacity = capacity;
-  }
+  if (header == nullptr) header = NewBlock(CapacityFor(bytes));
+  if (header == nullptr) return nullptr;
   return reinterpret_cast<std::uint8_t*>(header + 1);
 }
 
@@ -86,13 +102,13 @@ void ReleaseMemory(std::uint8_t* memory) {
   if (header->capacity >= kPooledMinimum) {
     PutIntoPool(header);
   } else {
-    std::free(header);
+    FreeBlock(header);
   }
 }
 
 void TrimMemory() {
   for (MemoryHeader*& entry : pool) {
-    std::free(entry);
+    FreeBlock(entry);
     entry = nullptr;
   }
 }

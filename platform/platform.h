@@ -158,6 +158,15 @@ bool ContinueSearch(Search* search, FoundEntry* entry);
 void EndSearch(Search* search);
 
 // ---------------------------------------------------------------------------
+// Memory
+
+// A large zero-filled block (full-size images), from the system directly and
+// backed by huge pages where the system offers them, so that first touching
+// it costs fewer page faults. nullptr on failure. Freed with the same size.
+void* AllocateLargeBlock(std::size_t bytes);
+void FreeLargeBlock(void* block, std::size_t bytes);
+
+// ---------------------------------------------------------------------------
 // Time
 
 // Pauses the calling thread. Counted in the fault table; skipped entirely

@@ -1,0 +1,15 @@
+// Large blocks straight from the system's virtual memory.
+#include "platform/win32/win32_internal.h"
+
+namespace platform {
+
+void* AllocateLargeBlock(std::size_t bytes) {
+  if (bytes == 0) return nullptr;
+  return VirtualAlloc(nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+}
+
+void FreeLargeBlock(void* block, std::size_t) {
+  if (block != nullptr) VirtualFree(block, 0, MEM_RELEASE);
+}
+
+}  // namespace platform
