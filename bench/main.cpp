@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "bench/stages.h"
+#include "platform/platform.h"
 
 namespace {
 constexpr int kMaxStages = 32;
@@ -14,6 +15,14 @@ int stageCount = 0;
 BenchStage::BenchStage(const char* stageName, const char* stageUsage, int (*stageRun)(int, char**))
     : name(stageName), usage(stageUsage), run(stageRun) {
   if (stageCount < kMaxStages) stages[stageCount++] = this;
+}
+
+std::string ProgramPath(const char* hostPath) {
+  std::string path = platform::Utf8ToCp1252(hostPath);
+  for (char& c : path) {
+    if (c == '/') c = '\\';
+  }
+  return path;
 }
 
 int main(int argc, char** argv) {

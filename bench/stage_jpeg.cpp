@@ -9,14 +9,6 @@
 
 namespace {
 
-std::string ProgramPath(const char* hostPath) {
-  std::string path = platform::Utf8ToCp1252(hostPath);
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-}
-
 int RunJpeg(int argc, char** argv) {
   if (argc != 2) {
     std::fprintf(stderr, "usage: lapbundle-bench jpeg IN.bmp OUT.jpg\n");

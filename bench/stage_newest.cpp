@@ -14,21 +14,12 @@ struct NewestEntry {
   std::string stamp;
 };
 
-// A host folder ("/a/b" or "b") as the program's text with backslashes.
-std::string ProgramFolder(const char* hostFolder) {
-  std::string folder = platform::Utf8ToCp1252(hostFolder);
-  for (char& c : folder) {
-    if (c == '/') c = '\\';
-  }
-  return folder;
-}
-
 int RunNewest(int argc, char** argv) {
   if (argc != 2) {
     std::fprintf(stderr, "usage: lapbundle-bench newest FOLDER PATTERN\n");
     return 2;
   }
-  const std::string folder = ProgramFolder(argv[0]);
+  const std::string folder = ProgramPath(argv[0]);
   const std::string pattern = platform::Utf8ToCp1252(argv[1]);
   SortedList<NewestEntry> list;
   constexpr int kScan = 1;

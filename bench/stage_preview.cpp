@@ -11,14 +11,6 @@
 
 namespace {
 
-std::string ProgramPath(const char* hostPath) {
-  std::string path = platform::Utf8ToCp1252(hostPath);
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-}
-
 bool WritePpm(const char* hostPath, ImageHandle handle) {
   ImageView view;
   if (!ViewImage(handle, &view)) return false;

@@ -10,15 +10,6 @@
 
 namespace {
 
-// A host path ("/a/b.bmp" or "b.bmp") as the program's text with backslashes.
-std::string ProgramPath(const char* hostPath) {
-  std::string path = platform::Utf8ToCp1252(hostPath);
-  for (char& c : path) {
-    if (c == '/') c = '\\';
-  }
-  return path;
-}
-
 int RunZip(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr, "usage: lapbundle-bench zip OUT.zip FILE...\n");

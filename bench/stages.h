@@ -3,9 +3,15 @@
 // `run` receives the arguments after the stage name and returns the exit code.
 #pragma once
 
+#include <string>
+
 struct BenchStage {
   BenchStage(const char* stageName, const char* stageUsage, int (*stageRun)(int, char**));
   const char* name;
   const char* usage;
   int (*run)(int argc, char** argv);
 };
+
+// A host path given on the command line ("/a/b.bmp" or "b.bmp") as the
+// program's own text: Windows-1252 with backslashes.
+std::string ProgramPath(const char* hostPath);
