@@ -6,29 +6,8 @@
 #include <cstdint>
 
 #include "fuzz/scratch_file.h"
+#include "fuzz/touch_pixels.h"
 #include "imaging/image_store.h"
-
-// Keeps the pixel reads from being optimised away.
-volatile unsigned touchedSum = 0;
-
-namespace {
-
-// Reads every pixel of a slot, so that a pixel never written shows up under
-// the memory sanitizer and a wrong size shows up under the address sanitizer.
-void TouchPixels(int slot) {
-  ImageView view;
-  if (!ViewImage(ImageSlotHandle(slot), &view)) return;
-  if (view.width != ImageSlotWidth(slot) || view.height != ImageSlotHeight(slot)) __builtin_trap();
-  unsigned sum = 0;
-  for (int y = 0; y < view.height; ++y) {
-    for (std::size_t x = 0; x < 4 * static_cast<std::size_t>(view.width); ++x) {
-      sum += view.pixels[y * view.stride + x];
-    }
-  }
-  touchedSum = touchedSum + sum;
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const ScratchFile input("slots.bmp");
