@@ -70,7 +70,7 @@ build_zlib() {
   local triple=$1 prefix=$2 zsrc=$3 arch=$4 work
   [ -f "$prefix/lib/libz.a" ] && return
   log "zlib for $triple"
-  work="$deps/work/$triple/zlib"
+  work="$deps/tree/$triple/zlib"
   rm -rf "$work" && mkdir -p "$work" && cp -a "$zsrc/." "$work/src"
   cmake -S "$work/src" -B "$work/build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" \
     -DCMAKE_BUILD_TYPE=Release >"$work.log" 2>&1 || { cat "$work.log" >&2; exit 1; }
@@ -86,7 +86,7 @@ build_minizip() {
   local triple=$1 prefix=$2 mz=$3 work f
   [ -f "$prefix/lib/libminizip.a" ] && return
   log "minizip for $triple"
-  work="$deps/work/$triple/minizip"
+  work="$deps/tree/$triple/minizip"
   rm -rf "$work" && mkdir -p "$work"
   for f in zip ioapi unzip; do
     "$triple-gcc-posix" -O2 -I"$prefix/include" -c "$mz/$f.c" -o "$work/$f.o"
@@ -102,7 +102,7 @@ build_libjpeg() {
   local triple=$1 prefix=$2 jsrc=$3 arch=$4 work
   [ -f "$prefix/lib/libjpeg.a" ] && return
   log "libjpeg-turbo for $triple"
-  work="$deps/work/$triple/libjpeg"
+  work="$deps/tree/$triple/libjpeg"
   rm -rf "$work"
   # The install prefix must be absolute, or the project's CMake refuses it.
   cmake -S "$jsrc" -B "$work" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" \
@@ -123,7 +123,7 @@ build_gtest() {
   [ -f "$prefix/lib/libgtest.a" ] && return
   [ -d /usr/src/googletest ] || { log "no /usr/src/googletest: Windows tests skipped"; return; }
   log "googletest for $triple"
-  work="$deps/work/$triple/googletest"
+  work="$deps/tree/$triple/googletest"
   rm -rf "$work"
   cmake -S /usr/src/googletest -B "$work" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_GMOCK=OFF \

@@ -32,7 +32,7 @@ export CLOSE_WINDOW=$build/tests/e2e/close-window
 . "$root/tests/e2e/lib.sh"
 trap 'cleanup; rm -f "$wrapper"' EXIT
 
-# Under Valgrind every step is many times slower than the shared helpers allow.
+# Under Valgrind every step is many times slower than the time-outs of tests/e2e/lib.sh allow.
 start_app() {
   (cd "$GAME" && exec "$LAPBUNDLE") &
   APP_PID=$!

@@ -9,31 +9,31 @@
 
 namespace {
 
-DibSpec Valid24() {
-  DibSpec spec = MakeSpec(4, 2, 24);
-  spec.pixels = PackRows({{1, 2, 3, 4}, {5, 6, 7, 8}}, 24);
-  return spec;
+DibLayout Valid24() {
+  DibLayout layout = MakeLayout(4, 2, 24);
+  layout.pixels = PackRows({{1, 2, 3, 4}, {5, 6, 7, 8}}, 24);
+  return layout;
 }
 
-DibSpec Valid8() {
-  DibSpec spec = MakeSpec(3, 2, 8);
-  spec.colorsUsed = 2;
-  spec.palette = {0x112233, 0x445566};
-  spec.pixels = PackRows({{0, 1, 0}, {1, 0, 1}}, 8);
-  return spec;
+DibLayout Valid8() {
+  DibLayout layout = MakeLayout(3, 2, 8);
+  layout.colorsUsed = 2;
+  layout.palette = {0x112233, 0x445566};
+  layout.pixels = PackRows({{0, 1, 0}, {1, 0, 1}}, 8);
+  return layout;
 }
 
-DibSpec ValidRle8() {
-  DibSpec spec = Valid8();
-  spec.compression = 1;
-  spec.pixels = {3, 1, 0, 0, 0, 3, 0, 1, 0, 0, 0, 1};
-  return spec;
+DibLayout ValidRle8() {
+  DibLayout layout = Valid8();
+  layout.compression = 1;
+  layout.pixels = {3, 1, 0, 0, 0, 3, 0, 1, 0, 0, 0, 1};
+  return layout;
 }
 
 struct BadCase {
   const char* name;
-  std::function<void(DibSpec*)> change;
-  DibSpec (*base)() = Valid24;
+  std::function<void(DibLayout*)> change;
+  DibLayout (*base)() = Valid24;
 };
 
 void ExpectFailsWithoutLeak(const Bytes& file) {
@@ -46,54 +46,54 @@ void ExpectFailsWithoutLeak(const Bytes& file) {
 
 TEST(BmpBadInputTest, RejectsInconsistentHeaders) {
   const std::vector<BadCase> cases = {
-      {"width 0", [](DibSpec* s) { s->width = 0; }},
-      {"width negative", [](DibSpec* s) { s->width = -4; }},
-      {"height 0", [](DibSpec* s) { s->height = 0; }},
-      {"height INT32_MIN", [](DibSpec* s) { s->height = INT32_MIN; }},
-      {"planes 2", [](DibSpec* s) { s->planes = 2; }},
-      {"bits 0", [](DibSpec* s) { s->bitCount = 0; }},
-      {"bits 2", [](DibSpec* s) { s->bitCount = 2; }},
-      {"bits 3", [](DibSpec* s) { s->bitCount = 3; }},
-      {"bits 7", [](DibSpec* s) { s->bitCount = 7; }},
-      {"bits 64", [](DibSpec* s) { s->bitCount = 64; }},
-      {"header size 64", [](DibSpec* s) { s->headerSize = 64; }},
-      {"core 16 bits", [](DibSpec* s) { s->headerSize = 12, s->bitCount = 16; }},
-      {"core width 0", [](DibSpec* s) { s->headerSize = 12, s->width = 0; }},
-      {"rle8 on 24 bits", [](DibSpec* s) { s->compression = 1; }},
-      {"rle4 on 8 bits", [](DibSpec* s) { s->compression = 2; }, Valid8},
+      {"width 0", [](DibLayout* s) { s->width = 0; }},
+      {"width negative", [](DibLayout* s) { s->width = -4; }},
+      {"height 0", [](DibLayout* s) { s->height = 0; }},
+      {"height INT32_MIN", [](DibLayout* s) { s->height = INT32_MIN; }},
+      {"planes 2", [](DibLayout* s) { s->planes = 2; }},
+      {"bits 0", [](DibLayout* s) { s->bitCount = 0; }},
+      {"bits 2", [](DibLayout* s) { s->bitCount = 2; }},
+      {"bits 3", [](DibLayout* s) { s->bitCount = 3; }},
+      {"bits 7", [](DibLayout* s) { s->bitCount = 7; }},
+      {"bits 64", [](DibLayout* s) { s->bitCount = 64; }},
+      {"header size 64", [](DibLayout* s) { s->headerSize = 64; }},
+      {"core 16 bits", [](DibLayout* s) { s->headerSize = 12, s->bitCount = 16; }},
+      {"core width 0", [](DibLayout* s) { s->headerSize = 12, s->width = 0; }},
+      {"rle8 on 24 bits", [](DibLayout* s) { s->compression = 1; }},
+      {"rle4 on 8 bits", [](DibLayout* s) { s->compression = 2; }, Valid8},
       {"fields on 24 bits",
-       [](DibSpec* s) {
+       [](DibLayout* s) {
          s->compression = 3, s->masks = {0xFF, 0xFF00, 0};
        }},
-      {"fields on 8 bits", [](DibSpec* s) { s->compression = 3; }, Valid8},
-      {"jpeg", [](DibSpec* s) { s->compression = 4; }},
-      {"png", [](DibSpec* s) { s->compression = 5; }},
-      {"code 7", [](DibSpec* s) { s->compression = 7; }},
+      {"fields on 8 bits", [](DibLayout* s) { s->compression = 3; }, Valid8},
+      {"jpeg", [](DibLayout* s) { s->compression = 4; }},
+      {"png", [](DibLayout* s) { s->compression = 5; }},
+      {"code 7", [](DibLayout* s) { s->compression = 7; }},
       {"scattered mask",
-       [](DibSpec* s) {
+       [](DibLayout* s) {
          s->bitCount = 16, s->compression = 3, s->masks = {0x7C01, 0x3E0, 0x1E};
        }},
       {"mask beyond 16 bits",
-       [](DibSpec* s) {
+       [](DibLayout* s) {
          s->bitCount = 16, s->compression = 3, s->masks = {0xF80000, 0x7E0, 0x1F};
        }},
-      {"masks missing", [](DibSpec* s) { s->bitCount = 32, s->compression = 3, s->pixels = {}; }},
-      {"palette of 257", [](DibSpec* s) { s->colorsUsed = 257, s->palette.resize(257); }, Valid8},
-      {"palette past the file", [](DibSpec* s) { s->colorsUsed = 200, s->pixels = {}; }, Valid8},
-      {"rle top-down", [](DibSpec* s) { s->height = -2; }, ValidRle8},
-      {"8192 x 8193", [](DibSpec* s) { s->width = 8192, s->height = 8193; }},
-      {"product beyond 32 bits", [](DibSpec* s) { s->width = 65536, s->height = 65536; }},
+      {"masks missing", [](DibLayout* s) { s->bitCount = 32, s->compression = 3, s->pixels = {}; }},
+      {"palette of 257", [](DibLayout* s) { s->colorsUsed = 257, s->palette.resize(257); }, Valid8},
+      {"palette past the file", [](DibLayout* s) { s->colorsUsed = 200, s->pixels = {}; }, Valid8},
+      {"rle top-down", [](DibLayout* s) { s->height = -2; }, ValidRle8},
+      {"8192 x 8193", [](DibLayout* s) { s->width = 8192, s->height = 8193; }},
+      {"product beyond 32 bits", [](DibLayout* s) { s->width = 65536, s->height = 65536; }},
       {"product beyond 62 bits",
-       [](DibSpec* s) { s->width = INT32_MAX, s->height = INT32_MIN + 1; }},
-      {"product near 64 bits", [](DibSpec* s) { s->width = INT32_MAX, s->height = INT32_MAX; }},
-      {"65535 wide, short file", [](DibSpec* s) { s->headerSize = 12, s->width = 65535; }},
-      {"huge top-down, short file", [](DibSpec* s) { s->width = 4096, s->height = -4096; }},
+       [](DibLayout* s) { s->width = INT32_MAX, s->height = INT32_MIN + 1; }},
+      {"product near 64 bits", [](DibLayout* s) { s->width = INT32_MAX, s->height = INT32_MAX; }},
+      {"65535 wide, short file", [](DibLayout* s) { s->headerSize = 12, s->width = 65535; }},
+      {"huge top-down, short file", [](DibLayout* s) { s->width = 4096, s->height = -4096; }},
   };
   for (const BadCase& c : cases) {
     SCOPED_TRACE(c.name);
-    DibSpec spec = c.base();
-    c.change(&spec);
-    ExpectFailsWithoutLeak(BuildBmp(spec));
+    DibLayout layout = c.base();
+    c.change(&layout);
+    ExpectFailsWithoutLeak(BuildBmp(layout));
     EXPECT_EQ(Allocations(), 0);  // every one of these fails before allocating
   }
 }
@@ -126,9 +126,9 @@ TEST(BmpBadInputTest, RejectsBrokenRunLengthStreams) {
   };
   for (const auto& [name, stream] : cases) {
     SCOPED_TRACE(name);
-    DibSpec spec = ValidRle8();
-    spec.pixels = stream;
-    ExpectFailsWithoutLeak(BuildBmp(spec));
+    DibLayout layout = ValidRle8();
+    layout.pixels = stream;
+    ExpectFailsWithoutLeak(BuildBmp(layout));
   }
 }
 
@@ -141,12 +141,12 @@ TEST(BmpBadInputTest, CapsThePixelCountBeforeAllocating) {
   };
   for (const Case& c : {Case{8192, 8192, 1}, Case{8193, 8192, 0}, Case{1, 8192 * 8192 + 1, 0}}) {
     SCOPED_TRACE(c.width);
-    DibSpec spec = ValidRle8();
-    spec.width = c.width;
-    spec.height = c.height;
-    spec.pixels = {0, 1};
+    DibLayout layout = ValidRle8();
+    layout.width = c.width;
+    layout.height = c.height;
+    layout.pixels = {0, 1};
     FailAllocations(true);  // nothing this large is really allocated here
-    ExpectFailsWithoutLeak(BuildBmp(spec));
+    ExpectFailsWithoutLeak(BuildBmp(layout));
     FailAllocations(false);
     EXPECT_EQ(Allocations(), c.allocations);
   }
@@ -155,16 +155,16 @@ TEST(BmpBadInputTest, CapsThePixelCountBeforeAllocating) {
 // Every proper prefix of a valid file fails; only a missing pad byte at the
 // very end (which carries no pixel) may still decode.
 TEST(BmpBadInputTest, EveryTruncationFails) {
-  DibSpec core = Valid8();
+  DibLayout core = Valid8();
   core.headerSize = 12;
   core.palette.resize(256);
-  DibSpec v5 = Valid24();
+  DibLayout v5 = Valid24();
   v5.headerSize = 124;
-  for (const DibSpec& spec : {Valid24(), Valid8(), ValidRle8(), core, v5}) {
-    SCOPED_TRACE(spec.headerSize + spec.bitCount + spec.compression);
-    const Bytes file = BuildBmp(spec);
+  for (const DibLayout& layout : {Valid24(), Valid8(), ValidRle8(), core, v5}) {
+    SCOPED_TRACE(layout.headerSize + layout.bitCount + layout.compression);
+    const Bytes file = BuildBmp(layout);
     ASSERT_TRUE(DecodeBmpBytes(file).ok);
-    const std::size_t pad = spec.bitCount == 8 && spec.compression == 0 ? 1 : 0;  // width 3
+    const std::size_t pad = layout.bitCount == 8 && layout.compression == 0 ? 1 : 0;  // width 3
     for (std::size_t length = 0; length + pad < file.size(); ++length) {
       SCOPED_TRACE(length);
       ExpectFailsWithoutLeak(Bytes(file.begin(), file.begin() + static_cast<long>(length)));

@@ -65,50 +65,50 @@ Bytes PackRows(const std::vector<std::vector<std::uint32_t>>& rows, int bitCount
   return out;
 }
 
-DibSpec MakeSpec(std::int32_t width, std::int32_t height, std::uint32_t bitCount,
+DibLayout MakeLayout(std::int32_t width, std::int32_t height, std::uint32_t bitCount,
                  std::uint32_t headerSize) {
-  DibSpec spec;
-  spec.headerSize = headerSize;
-  spec.width = width;
-  spec.height = height;
-  spec.bitCount = bitCount;
-  return spec;
+  DibLayout layout;
+  layout.headerSize = headerSize;
+  layout.width = width;
+  layout.height = height;
+  layout.bitCount = bitCount;
+  return layout;
 }
 
-Bytes BuildDib(const DibSpec& spec) {
+Bytes BuildDib(const DibLayout& layout) {
   Bytes out;
-  Put32(&out, spec.headerSize);
-  if (spec.headerSize == 12) {
-    Put16(&out, static_cast<std::uint32_t>(spec.width));
-    Put16(&out, static_cast<std::uint32_t>(spec.height));
-    Put16(&out, spec.planes);
-    Put16(&out, spec.bitCount);
+  Put32(&out, layout.headerSize);
+  if (layout.headerSize == 12) {
+    Put16(&out, static_cast<std::uint32_t>(layout.width));
+    Put16(&out, static_cast<std::uint32_t>(layout.height));
+    Put16(&out, layout.planes);
+    Put16(&out, layout.bitCount);
   } else {
-    Put32(&out, static_cast<std::uint32_t>(spec.width));
-    Put32(&out, static_cast<std::uint32_t>(spec.height));
-    Put16(&out, spec.planes);
-    Put16(&out, spec.bitCount);
-    Put32(&out, spec.compression);
-    Put32(&out, static_cast<std::uint32_t>(spec.pixels.size()));
+    Put32(&out, static_cast<std::uint32_t>(layout.width));
+    Put32(&out, static_cast<std::uint32_t>(layout.height));
+    Put16(&out, layout.planes);
+    Put16(&out, layout.bitCount);
+    Put32(&out, layout.compression);
+    Put32(&out, static_cast<std::uint32_t>(layout.pixels.size()));
     Put32(&out, 2835);
     Put32(&out, 2835);
-    Put32(&out, spec.colorsUsed);
+    Put32(&out, layout.colorsUsed);
     Put32(&out, 0);
-    for (std::uint32_t mask : spec.masks) Put32(&out, mask);
-    out.resize(std::max<std::size_t>(out.size(), spec.headerSize), 0);
+    for (std::uint32_t mask : layout.masks) Put32(&out, mask);
+    out.resize(std::max<std::size_t>(out.size(), layout.headerSize), 0);
   }
-  for (std::uint32_t colour : spec.palette) {
+  for (std::uint32_t colour : layout.palette) {
     Put16(&out, colour & 0xFFFF);
     out.push_back(static_cast<std::uint8_t>(colour >> 16));
-    if (spec.headerSize != 12) out.push_back(0);
+    if (layout.headerSize != 12) out.push_back(0);
   }
-  out.insert(out.end(), spec.pixels.begin(), spec.pixels.end());
+  out.insert(out.end(), layout.pixels.begin(), layout.pixels.end());
   return out;
 }
 
-Bytes BuildBmp(const DibSpec& spec, std::int64_t offset) {
-  const Bytes dib = BuildDib(spec);
-  const std::size_t tables = dib.size() - spec.pixels.size();
+Bytes BuildBmp(const DibLayout& layout, std::int64_t offset) {
+  const Bytes dib = BuildDib(layout);
+  const std::size_t tables = dib.size() - layout.pixels.size();
   Bytes out = {'B', 'M'};
   Put32(&out, static_cast<std::uint32_t>(14 + dib.size()));
   Put32(&out, 0);

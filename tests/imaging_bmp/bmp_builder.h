@@ -17,7 +17,7 @@ void Put32(Bytes* bytes, std::uint32_t value);
 // to 4 bytes.
 Bytes PackRows(const std::vector<std::vector<std::uint32_t>>& rows, int bitCount);
 
-struct DibSpec {
+struct DibLayout {
   std::uint32_t headerSize = 40;
   std::int32_t width = 1;
   std::int32_t height = 1;
@@ -30,13 +30,13 @@ struct DibSpec {
   Bytes pixels;                        // stored exactly as given
 };
 
-DibSpec MakeSpec(std::int32_t width, std::int32_t height, std::uint32_t bitCount,
+DibLayout MakeLayout(std::int32_t width, std::int32_t height, std::uint32_t bitCount,
                  std::uint32_t headerSize = 40);
 
 // The DIB alone (header, masks, colour table, pixels), as icons store it.
-Bytes BuildDib(const DibSpec& spec);
+Bytes BuildDib(const DibLayout& layout);
 // A whole BMP file. `offset` replaces the computed pixel offset when >= 0.
-Bytes BuildBmp(const DibSpec& spec, std::int64_t offset = -1);
+Bytes BuildBmp(const DibLayout& layout, std::int64_t offset = -1);
 
 struct IconEntry {
   Bytes image;  // a DIB or PNG bytes

@@ -15,7 +15,7 @@ constexpr std::uint32_t kGrey = 0x808080;
 
 struct GoodCase {
   const char* name;
-  DibSpec spec;
+  DibLayout layout;
   int depth;
   Pixels expected;  // top row first
 };
@@ -25,19 +25,19 @@ struct GoodCase {
 const std::vector<std::uint32_t> kSixColours = {kRed, kGreen, kBlue, kWhite, 0, kGrey};
 const Pixels kPicture = {kRed, kGreen, kBlue, kWhite, 0, kGrey};
 
-DibSpec Indexed(std::uint32_t header, std::uint32_t bits) {
-  DibSpec spec = MakeSpec(3, 2, bits, header);
-  spec.palette = kSixColours;
-  spec.palette.resize(bits == 1 ? 2 : std::size_t{1} << bits, 0);
-  spec.pixels = PackRows({{3, 4, 5}, {0, 1, 2}}, static_cast<int>(bits));
-  return spec;
+DibLayout Indexed(std::uint32_t header, std::uint32_t bits) {
+  DibLayout layout = MakeLayout(3, 2, bits, header);
+  layout.palette = kSixColours;
+  layout.palette.resize(bits == 1 ? 2 : std::size_t{1} << bits, 0);
+  layout.pixels = PackRows({{3, 4, 5}, {0, 1, 2}}, static_cast<int>(bits));
+  return layout;
 }
 
-DibSpec TrueColour(std::uint32_t header, std::uint32_t bits, const Pixels& bottom,
+DibLayout TrueColour(std::uint32_t header, std::uint32_t bits, const Pixels& bottom,
                    const Pixels& top) {
-  DibSpec spec = MakeSpec(3, 2, bits, header);
-  spec.pixels = PackRows({bottom, top}, static_cast<int>(bits));
-  return spec;
+  DibLayout layout = MakeLayout(3, 2, bits, header);
+  layout.pixels = PackRows({bottom, top}, static_cast<int>(bits));
+  return layout;
 }
 
 std::vector<GoodCase> GoodCases() {
@@ -63,21 +63,21 @@ std::vector<GoodCase> GoodCases() {
        {kRed, kGreen, kBlue, kWhite, 0, grey555}},
   };
   // One bit: index 1 is white, 0 black.
-  DibSpec mono = MakeSpec(10, 1, 1);
+  DibLayout mono = MakeLayout(10, 1, 1);
   mono.palette = {0, kWhite};
   mono.pixels = PackRows({{1, 0, 1, 1, 0, 0, 0, 0, 1, 1}}, 1);
   cases.push_back({"info 1", mono, 32, {kWhite, 0, kWhite, kWhite, 0, 0, 0, 0, kWhite, kWhite}});
   // 5-6-5 bit fields after a 40-byte header and inside a V3 header; a 6-bit
   // 32 scales to 130, a 5-bit 16 to 132.
   for (std::uint32_t header : {40u, 56u}) {
-    DibSpec spec = TrueColour(header, 16, {0xFFFF, 0, 0x8410}, {0xF800, 0x07E0, 0x001F});
-    spec.compression = 3;
-    spec.masks = {0xF800, 0x07E0, 0x001F};
-    if (header == 56) spec.masks.push_back(0);
-    cases.push_back({"565", spec, 16, {kRed, kGreen, kBlue, kWhite, 0, 0x848284}});
+    DibLayout layout = TrueColour(header, 16, {0xFFFF, 0, 0x8410}, {0xF800, 0x07E0, 0x001F});
+    layout.compression = 3;
+    layout.masks = {0xF800, 0x07E0, 0x001F};
+    if (header == 56) layout.masks.push_back(0);
+    cases.push_back({"565", layout, 16, {kRed, kGreen, kBlue, kWhite, 0, 0x848284}});
   }
   // 32-bit fields in an unusual order, with alpha bit fields (code 6).
-  DibSpec fields = TrueColour(40, 32, {0xFFFFFF00, 0, 0x80808000}, {0xFF000000, 0xFF00, 0xFF0000});
+  DibLayout fields = TrueColour(40, 32, {0xFFFFFF00, 0, 0x80808000}, {0xFF000000, 0xFF00, 0xFF0000});
   fields.compression = 6;
   fields.masks = {0xFF000000, 0x0000FF00, 0x00FF0000, 0x000000FF};
   cases.push_back({"32 fields", fields, 32, kPicture});
@@ -87,10 +87,10 @@ std::vector<GoodCase> GoodCases() {
 TEST(BmpDecoderTest, DecodesEachHeaderKindAndDepth) {
   for (const GoodCase& c : GoodCases()) {
     SCOPED_TRACE(c.name);
-    const Decoded d = DecodeBmpBytes(BuildBmp(c.spec));
+    const Decoded d = DecodeBmpBytes(BuildBmp(c.layout));
     ASSERT_TRUE(d.ok);
-    EXPECT_EQ(d.image.width, c.spec.width);
-    EXPECT_EQ(d.image.height, c.spec.height < 0 ? -c.spec.height : c.spec.height);
+    EXPECT_EQ(d.image.width, c.layout.width);
+    EXPECT_EQ(d.image.height, c.layout.height < 0 ? -c.layout.height : c.layout.height);
     EXPECT_EQ(d.image.depth, c.depth);
     EXPECT_EQ(d.pixels, c.expected);
   }
@@ -100,34 +100,34 @@ TEST(BmpDecoderTest, DecodesEachHeaderKindAndDepth) {
 TEST(BmpDecoderTest, RowOrderFollowsTheHeightSign) {
   for (int bits : {8, 24, 32}) {
     SCOPED_TRACE(bits);
-    DibSpec spec = MakeSpec(2, 2, static_cast<std::uint32_t>(bits));
+    DibLayout layout = MakeLayout(2, 2, static_cast<std::uint32_t>(bits));
     const bool indexed = bits == 8;
-    if (indexed) spec.palette = {kRed, kBlue}, spec.colorsUsed = 2;
+    if (indexed) layout.palette = {kRed, kBlue}, layout.colorsUsed = 2;
     const std::uint32_t red = indexed ? 0 : kRed, blue = indexed ? 1 : kBlue;
-    spec.pixels = PackRows({{blue, blue}, {red, red}}, bits);  // bottom-up storage
-    EXPECT_EQ(DecodeBmpBytes(BuildBmp(spec)).pixels, (Pixels{kRed, kRed, kBlue, kBlue}));
-    spec.height = -2;  // the same bytes read top-down
-    EXPECT_EQ(DecodeBmpBytes(BuildBmp(spec)).pixels, (Pixels{kBlue, kBlue, kRed, kRed}));
+    layout.pixels = PackRows({{blue, blue}, {red, red}}, bits);  // bottom-up storage
+    EXPECT_EQ(DecodeBmpBytes(BuildBmp(layout)).pixels, (Pixels{kRed, kRed, kBlue, kBlue}));
+    layout.height = -2;  // the same bytes read top-down
+    EXPECT_EQ(DecodeBmpBytes(BuildBmp(layout)).pixels, (Pixels{kBlue, kBlue, kRed, kRed}));
   }
 }
 
 TEST(BmpDecoderTest, ShortPaletteGivesBlackBeyondItsEnd) {
-  DibSpec spec = MakeSpec(4, 1, 8);
-  spec.colorsUsed = 2;
-  spec.palette = {kRed, kBlue};
-  spec.pixels = PackRows({{1, 0, 2, 255}}, 8);
-  const Decoded d = DecodeBmpBytes(BuildBmp(spec));
+  DibLayout layout = MakeLayout(4, 1, 8);
+  layout.colorsUsed = 2;
+  layout.palette = {kRed, kBlue};
+  layout.pixels = PackRows({{1, 0, 2, 255}}, 8);
+  const Decoded d = DecodeBmpBytes(BuildBmp(layout));
   ASSERT_TRUE(d.ok);
   EXPECT_EQ(d.pixels, (Pixels{kBlue, kRed, 0, 0}));
-  spec.bitCount = 4;  // two entries of sixteen
-  spec.pixels = PackRows({{1, 0, 2, 15}}, 4);
-  EXPECT_EQ(DecodeBmpBytes(BuildBmp(spec)).pixels, (Pixels{kBlue, kRed, 0, 0}));
+  layout.bitCount = 4;  // two entries of sixteen
+  layout.pixels = PackRows({{1, 0, 2, 15}}, 4);
+  EXPECT_EQ(DecodeBmpBytes(BuildBmp(layout)).pixels, (Pixels{kBlue, kRed, 0, 0}));
 }
 
 TEST(BmpDecoderTest, OneByOneAndMissingLastRowPadding) {
-  DibSpec spec = MakeSpec(1, 1, 24);
-  spec.pixels = {0x11, 0x22, 0x33, 0};
-  Bytes file = BuildBmp(spec);
+  DibLayout layout = MakeLayout(1, 1, 24);
+  layout.pixels = {0x11, 0x22, 0x33, 0};
+  Bytes file = BuildBmp(layout);
   EXPECT_EQ(DecodeBmpBytes(file).pixels, Pixels{0x332211});
   file.pop_back();  // the pad byte of the last row carries nothing
   EXPECT_EQ(DecodeBmpBytes(file).pixels, Pixels{0x332211});
@@ -165,12 +165,12 @@ TEST(BmpDecoderTest, DecodesRunLengthStreams) {
   };
   for (const RleCase& c : cases) {
     SCOPED_TRACE(c.name);
-    DibSpec spec = MakeSpec(4, 3, c.bits);
-    spec.compression = c.bits == 8 ? 1 : 2;
-    spec.palette = kSixColours;
-    spec.colorsUsed = 6;
-    spec.pixels = c.stream;
-    const Decoded d = DecodeBmpBytes(BuildBmp(spec));
+    DibLayout layout = MakeLayout(4, 3, c.bits);
+    layout.compression = c.bits == 8 ? 1 : 2;
+    layout.palette = kSixColours;
+    layout.colorsUsed = 6;
+    layout.pixels = c.stream;
+    const Decoded d = DecodeBmpBytes(BuildBmp(layout));
     ASSERT_TRUE(d.ok);
     EXPECT_EQ(d.image.depth, 32);
     EXPECT_EQ(d.pixels, c.expected);

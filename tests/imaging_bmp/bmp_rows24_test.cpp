@@ -7,18 +7,18 @@
 namespace {
 
 // A 3 x 2 picture (stride 12) in the given header, depth and row order.
-DibSpec Picture(std::uint32_t header, std::uint32_t bits, bool topDown = false) {
-  DibSpec spec = MakeSpec(3, topDown ? -2 : 2, bits, header);
-  spec.pixels =
+DibLayout Picture(std::uint32_t header, std::uint32_t bits, bool topDown = false) {
+  DibLayout layout = MakeLayout(3, topDown ? -2 : 2, bits, header);
+  layout.pixels =
       PackRows({{0xFFFFFF, 0, 0x808080}, {0xFF0000, 0x00FF00, 0x0000FF}}, static_cast<int>(bits));
-  return spec;
+  return layout;
 }
 
 TEST(FindBmpRows24, AcceptsOnlyPlainBottomUpTwentyFourBitFilesWithAllTheirRows) {
-  DibSpec palette = MakeSpec(3, 2, 8);
+  DibLayout palette = MakeLayout(3, 2, 8);
   palette.palette = {0, 0xFFFFFF};
   palette.pixels = PackRows({{0, 1, 0}, {1, 0, 1}}, 8);
-  DibSpec fields = Picture(40, 32);
+  DibLayout fields = Picture(40, 32);
   fields.compression = 3;
   fields.masks = {0xFF0000, 0xFF00, 0xFF};
   Bytes missingPadding = BuildBmp(Picture(40, 24));

@@ -19,12 +19,12 @@ Bytes IconImage(int bits, const Rows& colour, const Rows& mask,
                 std::vector<std::uint32_t> palette = {}) {
   const auto width = static_cast<std::int32_t>(colour[0].size());
   const auto height = static_cast<std::int32_t>(colour.size());
-  DibSpec spec = MakeSpec(width, 2 * height, static_cast<std::uint32_t>(bits));
-  spec.palette = std::move(palette);
-  spec.pixels = PackRows(colour, bits);
+  DibLayout layout = MakeLayout(width, 2 * height, static_cast<std::uint32_t>(bits));
+  layout.palette = std::move(palette);
+  layout.pixels = PackRows(colour, bits);
   const Bytes maskBytes = PackRows(mask, 1);
-  spec.pixels.insert(spec.pixels.end(), maskBytes.begin(), maskBytes.end());
-  return BuildDib(spec);
+  layout.pixels.insert(layout.pixels.end(), maskBytes.begin(), maskBytes.end());
+  return BuildDib(layout);
 }
 
 Bytes Solid(int size, int bits, std::uint32_t colour) {
@@ -77,10 +77,10 @@ TEST(IconDecoderTest, MaskBlackensTransparentPixelsExceptForAlphaImages) {
   EXPECT_EQ(alpha.pixels, (Pixels{kRed, kRed, kBlue, kBlue}));
 }
 
-DibSpec OnePixel() {
-  DibSpec spec = MakeSpec(1, 1, 24);
-  spec.pixels = {1, 2, 3, 0};
-  return spec;
+DibLayout OnePixel() {
+  DibLayout layout = MakeLayout(1, 1, 24);
+  layout.pixels = {1, 2, 3, 0};
+  return layout;
 }
 
 TEST(IconDecoderTest, RejectsMalformedFiles) {
