@@ -15,8 +15,9 @@
 namespace {
 
 int RunStartup(int argc, char** argv) {
-  if (argc != 1) {
-    std::fprintf(stderr, "usage: lapbundle-bench startup GAMEFOLDER\n");
+  const bool show = argc == 2 && std::string(argv[1]) == "--show";
+  if (argc != 1 && !show) {
+    std::fprintf(stderr, "usage: lapbundle-bench startup GAMEFOLDER [--show]\n");
     return 2;
   }
   std::error_code ec;
@@ -44,11 +45,20 @@ int RunStartup(int argc, char** argv) {
   setTrackName();
   computeTimeOrSpeed();
   composeArchiveName();
-  std::printf("%s\n", platform::Cp1252ToUtf8(s.archiveName).c_str());
+  const auto utf8 = [](const std::string& text) { return platform::Cp1252ToUtf8(text); };
+  if (show) {
+    // What the window shows in its labels and its name field.
+    std::printf("saved game:   %s\n", utf8(s.saveName).c_str());
+    std::printf("track:        %s\n", utf8(s.trackPath).c_str());
+    std::printf("screenshot:   %s\n", utf8(s.screenName).c_str());
+    std::printf("archive name: %s\n", utf8(s.archiveName).c_str());
+  } else {
+    std::printf("%s\n", utf8(s.archiveName).c_str());
+  }
   resetAppState();
   return 0;
 }
 
-BenchStage stage("startup", "GAMEFOLDER", RunStartup);
+BenchStage stage("startup", "GAMEFOLDER [--show]", RunStartup);
 
 }  // namespace

@@ -36,12 +36,14 @@ fi
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DLAPBUNDLE_TESTS=OFF
 fi
-cmake --build "$build" --target lapbundle make-sample-game -j2
+cmake --build "$build" --target lapbundle make-sample-game lapbundle-bench -j2
 
 app="$build/core/lapbundle"
 game="$(mktemp -d -t lapbundle-demo-XXXXXX)/game"
 "$build/tools/make-sample-game" "$game"
 echo "Sample game folder: $game"
+echo "What lapbundle finds there:"
+"$build/bench/lapbundle-bench" startup "$game" --show | sed 's/^/  /'
 
 if [ -n "${DISPLAY:-}" ]; then
   (cd "$game" && "$app")
