@@ -9,6 +9,12 @@
 #include "platform/platform.h"
 
 namespace platform {
+
+#if defined(__SANITIZE_ADDRESS__)
+// Under AddressSanitizer the heap's red zones are worth more than the speed.
+void* AllocateLargeBlock(std::size_t bytes) { return std::calloc(1, bytes); }
+void FreeLargeBlock(void* block, std::size_t) { std::free(block); }
+#else
 namespace {
 
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
@@ -17,11 +23,6 @@ std::size_t RoundUp(std::size_t bytes) { return (bytes + kHugePage - 1) & ~(kHug
 
 }  // namespace
 
-#if defined(__SANITIZE_ADDRESS__)
-// Under AddressSanitizer the heap's red zones are worth more than the speed.
-void* AllocateLargeBlock(std::size_t bytes) { return std::calloc(1, bytes); }
-void FreeLargeBlock(void* block, std::size_t) { std::free(block); }
-#else
 void* AllocateLargeBlock(std::size_t bytes) {
   if (bytes == 0 || bytes > SIZE_MAX / 2) return nullptr;
   const std::size_t length = RoundUp(bytes);
