@@ -24,7 +24,7 @@ constexpr int kChunkPauseMs = 10;
 // the length silently and write a broken header.
 constexpr std::size_t kMaxNameBytes = 65535;
 // MS-DOS dates start here; earlier file times are stored as this moment.
-constexpr uInt kFirstDosYear = 1980;
+constexpr int kFirstDosYear = 1980;
 
 struct WriterState {
   zipFile openArchive = nullptr;
@@ -75,28 +75,32 @@ zipFile OpenZip(const std::string& path, int mode) {
   return zipOpen2(path.c_str(), mode, nullptr, &functions);
 }
 
+// The fields of tm_zip are int in some minizip releases and uInt in others.
+using TimeField = decltype(tm_zip::tm_year);
+
 // One component of a date, read back from its text.
-uInt DateField(std::string_view mask, DateValue date) {
+int DateField(std::string_view mask, DateValue date) {
   std::string text = DateToText(mask, date);
   int value = 0;
   std::from_chars(text.data(), text.data() + text.size(), value);
-  return static_cast<uInt>(value);
+  return value;
 }
 
 tm_zip EntryTime(DateValue date) {
   tm_zip time{};
-  time.tm_year = DateField("%yyyy", date);
-  if (time.tm_year < kFirstDosYear) {
+  const int year = DateField("%yyyy", date);
+  if (year < kFirstDosYear) {
     // Also covers a date that cannot be taken apart (all fields 0).
-    time.tm_year = kFirstDosYear;
+    time.tm_year = static_cast<TimeField>(kFirstDosYear);
     time.tm_mday = 1;
     return time;
   }
-  time.tm_sec = DateField("%ss", date);
-  time.tm_min = DateField("%ii", date);
-  time.tm_hour = DateField("%hh", date);
-  time.tm_mday = DateField("%dd", date);
-  time.tm_mon = DateField("%mm", date) - 1;
+  time.tm_year = static_cast<TimeField>(year);
+  time.tm_sec = static_cast<TimeField>(DateField("%ss", date));
+  time.tm_min = static_cast<TimeField>(DateField("%ii", date));
+  time.tm_hour = static_cast<TimeField>(DateField("%hh", date));
+  time.tm_mday = static_cast<TimeField>(DateField("%dd", date));
+  time.tm_mon = static_cast<TimeField>(DateField("%mm", date) - 1);
   return time;
 }
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Cross-builds the libraries lapbundle links on Windows, as static libraries
-# from Debian's own source packages, the ones the Linux build links:
-#   zlib, minizip (zlib's contrib/minizip as Debian packages it, with the
-#   refusal of names, extra fields and comments over 65,535 bytes) and
+# from Debian's own source packages:
+#   zlib, minizip (the copy in zlib's contrib/minizip; it does not refuse
+#   names over 65,535 bytes, so the zip writer refuses them itself) and
 #   libjpeg-turbo (the libjpeg 6b interface).
 #
 #   scripts/build-windows-deps.sh [i686|x86_64 ...]    (default: both)
@@ -133,7 +133,7 @@ build_gtest() {
 }
 
 zlib_src=$(source_dir zlib)
-minizip_src=$(source_dir minizip)
+minizip_src="$zlib_src/contrib/minizip"
 jpeg_src=$(source_dir libjpeg-turbo)
 for arch in "${archs[@]}"; do
   case "$arch" in
