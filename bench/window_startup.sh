@@ -15,10 +15,10 @@ runs=${2:-21}
 if [ -z "${STARTUP_IN_DISPLAY:-}" ]; then
   exec env STARTUP_IN_DISPLAY=1 xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$build" "$runs"
 fi
-app="$build/core/lapbundle"
+app="$build/bench/lapbundle-traced"
 make_game="$build/tools/make-sample-game"
 for p in "$app" "$make_game"; do
-  [ -x "$p" ] || { echo "missing $p (build lapbundle and make-sample-game)"; exit 1; }
+  [ -x "$p" ] || { echo "missing $p (build lapbundle-traced and make-sample-game)"; exit 1; }
 done
 work=$(mktemp -d -t lapbundle-startup-XXXXXX)
 trap 'rm -rf "$work"' EXIT

@@ -2,7 +2,7 @@
  * times and times each start-up from the moment of the fork: until the X
  * server maps the top-level window of the program's title (a MapNotify seen
  * on the root window, so no polling), and until each start-up step the
- * program reports with LAPBUNDLE_TRACE_STARTUP=1 ("startup-trace STEP
+ * program reports (lapbundle-traced prints "startup-trace STEP
  * MICROSECONDS" on stderr, on the same monotonic clock). Then it closes the
  * window as a window manager's close box does and waits for the process.
  * Prints one line per run and the medians, in milliseconds.
@@ -118,7 +118,6 @@ static int runOnce(Display* display, char* program, double* row) {
     dup2(pipeFds[1], 2);
     close(pipeFds[0]);
     close(pipeFds[1]);
-    setenv("LAPBUNDLE_TRACE_STARTUP", "1", 1);
     execl(program, program, (char*)NULL);
     _exit(127);
   }
