@@ -20,12 +20,16 @@ struct File {
 
 namespace {
 
+// False only when another open file holds a conflicting lock. A file system
+// without lock support (some network shares) cannot deny anything, and the
+// file is then used without a lock rather than not at all.
 bool Lock(int fd, short type) {
   struct flock lock;
   std::memset(&lock, 0, sizeof lock);
   lock.l_type = type;
   lock.l_whence = SEEK_SET;
-  return fcntl(fd, F_OFD_SETLK, &lock) == 0;
+  if (fcntl(fd, F_OFD_SETLK, &lock) == 0) return true;
+  return errno != EAGAIN && errno != EACCES;
 }
 
 bool IsFolder(int fd) {

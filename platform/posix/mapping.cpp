@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 
 #include "platform/fault_table.h"
@@ -25,7 +26,9 @@ Mapping* MapFile(std::string_view path, const std::uint8_t** data, std::int64_t*
   std::memset(&lock, 0, sizeof lock);
   lock.l_type = F_RDLCK;  // refuse a file another process holds for writing
   struct stat st;
-  bool usable = fcntl(fd, F_OFD_SETLK, &lock) == 0 && fstat(fd, &st) == 0 &&
+  // As for plain opens, only a conflicting lock refuses the file.
+  const bool locked = fcntl(fd, F_OFD_SETLK, &lock) == 0 || (errno != EAGAIN && errno != EACCES);
+  bool usable = locked && fstat(fd, &st) == 0 &&
                 S_ISREG(st.st_mode) && st.st_size > 0;
   void* address = MAP_FAILED;
   if (usable) {
