@@ -116,13 +116,6 @@ std::int64_t FileSize(File* file);
 // reported an error (data may not have reached the disk).
 bool CloseFile(File* file);
 
-// A whole file mapped read-only into memory, for large inputs that are read
-// once (screenshots). Opened like kReadDenyWrite. nullptr on failure, also
-// for an empty file or a folder. The bytes stay valid until UnmapFile.
-struct Mapping;
-Mapping* MapFile(std::string_view path, const std::uint8_t** data, std::int64_t* size);
-void UnmapFile(Mapping* mapping);
-
 // A C stream over a program path, for libraries that write through stdio
 // (the JPEG writer, the zip container). mode is an fopen mode. Writes and the
 // final fclose go through the fault table, so tests can make them fail.

@@ -155,24 +155,3 @@ TEST_F(PlatformFiles, LocalTimeUsesTheOffsetInForceNow) {
 }
 
 }  // namespace
-
-namespace {
-
-TEST(PlatformMapping, MapsWholeFilesOnly) {
-  TempFolder dir;
-  dir.write("a.bin", "abcdef");
-  dir.write("empty.bin", "");
-  dir.makeFolder("d");
-  const std::uint8_t* data = nullptr;
-  std::int64_t size = 0;
-  platform::Mapping* m = platform::MapFile(dir.programPath("A.BIN"), &data, &size);
-  ASSERT_NE(m, nullptr);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(data), static_cast<std::size_t>(size)),
-            "abcdef");
-  platform::UnmapFile(m);
-  EXPECT_EQ(platform::MapFile(dir.programPath("empty.bin"), &data, &size), nullptr);
-  EXPECT_EQ(platform::MapFile(dir.programPath("d"), &data, &size), nullptr);
-  EXPECT_EQ(platform::MapFile(dir.programPath("none"), &data, &size), nullptr);
-}
-
-}  // namespace
