@@ -9,6 +9,7 @@
 #include <string>
 
 #include "support/support.h"
+#include "tests/support_settings/program_keys.h"
 
 namespace {
 
@@ -44,15 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::fclose(file);
 
   SettingsFile::open(ScratchPath());
-  SettingsFile::readInt("Track", 1);
-  SettingsFile::readInt("Game", 1);
-  SettingsFile::readInt("Screen", 1);
-  SettingsFile::readInt("bmp/jpg", 0);
-  SettingsFile::readString("text", "");
-  SettingsFile::readInt("TextPos", 0);
-  SettingsFile::readInt("trackname", 1);
-  SettingsFile::readInt("drivername", 2);
-  SettingsFile::readInt("time/kmh", 3);
+  program_keys::ReadAll();
   SettingsFile::writeInt("Track", 0);
   SettingsFile::close();
 

@@ -30,20 +30,28 @@ std::string At(const char* what, std::size_t pos) {
   return std::string(what) + " at offset " + std::to_string(pos);
 }
 
+// Reads the fields that the local and the central header share, in the same
+// order from `at` on (the central header has them two bytes further in).
+// Returns the length of the name.
+template <typename Entry>
+std::size_t ReadSharedFields(const Bytes& b, std::size_t at, Entry* e) {
+  e->versionNeeded = b.u16(at);
+  e->flags = b.u16(at + 2);
+  e->method = b.u16(at + 4);
+  e->time = b.u16(at + 6);
+  e->date = b.u16(at + 8);
+  e->crc = b.u32(at + 10);
+  e->compressedSize = b.u32(at + 14);
+  e->uncompressedSize = b.u32(at + 18);
+  e->extraLength = b.u16(at + 24);
+  return b.u16(at + 22);
+}
+
 std::string ReadLocal(const Bytes& b, std::size_t* pos, ZipLocalEntry* e) {
   std::size_t p = *pos;
   if (!b.has(p, kLocalFixed)) return At("truncated local header", p);
   e->offset = p;
-  e->versionNeeded = b.u16(p + 4);
-  e->flags = b.u16(p + 6);
-  e->method = b.u16(p + 8);
-  e->time = b.u16(p + 10);
-  e->date = b.u16(p + 12);
-  e->crc = b.u32(p + 14);
-  e->compressedSize = b.u32(p + 18);
-  e->uncompressedSize = b.u32(p + 22);
-  std::size_t nameLength = b.u16(p + 26);
-  e->extraLength = b.u16(p + 28);
+  const std::size_t nameLength = ReadSharedFields(b, p + 4, e);
   if ((e->flags & 0x0008) != 0) return At("data descriptor announced", p);
   p += kLocalFixed;
   if (!b.has(p, nameLength + e->extraLength)) return At("truncated local name", p);
@@ -60,16 +68,7 @@ std::string ReadCentral(const Bytes& b, std::size_t* pos, ZipCentralEntry* e) {
   if (!b.has(p, kCentralFixed)) return At("truncated central header", p);
   e->offset = p;
   e->versionMadeBy = b.u16(p + 4);
-  e->versionNeeded = b.u16(p + 6);
-  e->flags = b.u16(p + 8);
-  e->method = b.u16(p + 10);
-  e->time = b.u16(p + 12);
-  e->date = b.u16(p + 14);
-  e->crc = b.u32(p + 16);
-  e->compressedSize = b.u32(p + 20);
-  e->uncompressedSize = b.u32(p + 24);
-  std::size_t nameLength = b.u16(p + 28);
-  e->extraLength = b.u16(p + 30);
+  const std::size_t nameLength = ReadSharedFields(b, p + 6, e);
   e->commentLength = b.u16(p + 32);
   e->diskStart = b.u16(p + 34);
   e->internalAttributes = b.u16(p + 36);

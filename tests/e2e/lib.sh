@@ -3,11 +3,8 @@
 # LAPBUNDLE, MAKE_SAMPLE_GAME, CLOSE_WINDOW (paths of the programs).
 set -euo pipefail
 
-readonly TITLE="Vantor Lapbundle by Orlik"
-readonly NAME="oakfield_Ann Lee_973"
-# Client coordinates of the controls the tests use.
-readonly BUTTON_X=490 BUTTON_Y=675
-readonly FIELD_X=625 FIELD_Y=632
+. "$(dirname "${BASH_SOURCE[0]}")/../testing/app_window.sh"
+# Client coordinates of the track box, which only these tests use.
 readonly TRACK_BOX_X=30 TRACK_BOX_Y=632
 
 WORK=$(mktemp -d -t lapbundle-e2e-XXXXXX)
@@ -24,17 +21,6 @@ trap cleanup EXIT
 fail() {
   echo "FAIL: $*" >&2
   exit 1
-}
-
-# wait_until SECONDS COMMAND...: polls every 50 ms until COMMAND succeeds.
-wait_until() {
-  local limit=$(($1 * 20)) i=0
-  shift
-  until "$@"; do
-    i=$((i + 1))
-    [ "$i" -lt "$limit" ] || return 1
-    sleep 0.05
-  done
 }
 
 make_game() {
@@ -102,10 +88,6 @@ type_name() {
 # The entry names of an archive, one a line, in archive order.
 archive_entries() {
   unzip -Z1 "$1"
-}
-
-default_settings() {
-  printf 'Track = 1\r\nGame = 1\r\nScreen = 1\r\nbmp/jpg = 0\r\ntext = \r\nTextPos = 0\r\ntrackname = 1\r\ndrivername = 2\r\ntime/kmh = 3\r\n'
 }
 
 # Presses "Make Zip", waits for the status, then presses "End".

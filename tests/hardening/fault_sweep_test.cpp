@@ -13,6 +13,7 @@
 #include "imaging/image_store.h"
 #include "platform/platform.h"
 #include "tests/hardening/game_snapshot.h"
+#include "tests/hardening/hardening_fixture.h"
 #include "tests/headless_kit/headless_kit.h"
 
 namespace {
@@ -20,7 +21,7 @@ namespace {
 using platform::Op;
 using Captions = std::vector<std::string>;
 
-const Captions kAll = {"Make Zip", " Wait", "Wait ", " Wait", "Wait ", "End"};
+const Captions& kAll = kAllCaptions;
 
 bool EndsWith(const std::string& text, const std::string& end) {
   return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
@@ -40,20 +41,9 @@ struct Sweep {
   const char* name;
 };
 
-class FaultSweepTest : public AppTest, public ::testing::WithParamInterface<Sweep> {
+class FaultSweepTest : public HardeningTest, public ::testing::WithParamInterface<Sweep> {
  protected:
-  void freshGame(bool jpeg) {
-    for (const char* old : {"Saves", "Screens", "Tracks", "zip", "lapbundle.prf"}) {
-      std::filesystem::remove_all(folder_.hostPath(old));
-    }
-    headless::Reset();
-    sample::GameOptions options;
-    options.screenWidth = 40;
-    options.screenHeight = 30;
-    writeGame(options);
-    if (jpeg) folder_.write("lapbundle.prf", "bmp/jpg = 1\r\n");
-    enter();
-  }
+  void freshGame(bool jpeg) { writeFreshGame(jpeg, 40, 30); }
 
   // One whole run with the fault armed before start-up. Returns the calls
   // of `op` the run made.
@@ -63,12 +53,7 @@ class FaultSweepTest : public AppTest, public ::testing::WithParamInterface<Swee
     platform::ResetFaults();
     platform::FailNthCall(op, failAt, sticky);
     const bool started = startUp();
-    if (started) {
-      headless::PushClick(50);
-      headless::PushClick(50);
-      runEventLoop();
-      EXPECT_FALSE(headless::RanDry());
-    }
+    if (started) pressAndEnd();
     const long calls = platform::CallCount(op);
     const std::string name = app().archiveName;
     // An unreadable settings file gives the defaults: no JPEG.

@@ -13,6 +13,7 @@
 #include "imaging/image_store.h"
 #include "platform/platform.h"
 #include "tests/hardening/game_snapshot.h"
+#include "tests/hardening/hardening_fixture.h"
 #include "tests/headless_kit/headless_kit.h"
 
 namespace {
@@ -24,7 +25,7 @@ const std::string kName = "oakfield_Ann Lee_973";
 const std::string kOk = "..\\zip\\" + kName + ".zip ok";
 const std::string kBmp = kName + ".bmp", kJpg = kName + ".jpg", kGam = kName + ".gam",
                   kZip = kName + ".zip";
-const Captions kAll = {"Make Zip", " Wait", "Wait ", " Wait", "Wait ", "End"};
+const Captions& kAll = kAllCaptions;
 const Captions kNotStaged = {"Make Zip", " Wait", "End"};
 const Captions kGameNotCopied = {"Make Zip", " Wait", "Wait ", "End"};
 const Captions kNotArchived = {"Make Zip", " Wait", "Wait ", " Wait", "End"};
@@ -47,31 +48,15 @@ struct Row {
   std::vector<std::string> leftInZip;
 };
 
-class MakeZipFaultTest : public AppTest {
+class MakeZipFaultTest : public HardeningTest {
  protected:
   // A fresh game (a screenshot of several zip chunks), started; faults are
   // armed after start-up so that they hit the action.
   void startGame(bool jpeg) {
-    for (const char* old : {"Saves", "Screens", "Tracks", "zip", "lapbundle.prf"}) {
-      std::filesystem::remove_all(folder_.hostPath(old));
-    }
-    headless::Reset();
-    sample::GameOptions options;
-    options.screenWidth = 512;
-    options.screenHeight = 384;
-    writeGame(options);
-    if (jpeg) folder_.write("lapbundle.prf", "bmp/jpg = 1\r\n");
-    enter();
+    writeFreshGame(jpeg, 512, 384);
     before_ = TakeSourceSnapshot(folder_.host());
     ASSERT_TRUE(startUp());
     platform::ResetFaults();
-  }
-
-  void pressAndEnd() {
-    headless::PushClick(50);
-    headless::PushClick(50);
-    runEventLoop();
-    EXPECT_FALSE(headless::RanDry());
   }
 
   // Checks what every outcome must keep: the sources as they were, and each

@@ -22,6 +22,18 @@ std::uint32_t PixelAt(ImageHandle handle, int x, int y) {
   return static_cast<std::uint32_t>(p[2] << 16 | p[1] << 8 | p[0]);
 }
 
+// Checks that `slot` holds `handle`, a 24-bit picture of the given size, and
+// that the handle's view has that size; the view is left in `view`.
+void ExpectSlotHolds(int slot, ImageHandle handle, int width, int height, ImageView* view) {
+  EXPECT_EQ(ImageSlotHandle(slot), handle);
+  EXPECT_EQ(ImageSlotWidth(slot), width);
+  EXPECT_EQ(ImageSlotHeight(slot), height);
+  EXPECT_EQ(ImageSlotDepth(slot), 24);
+  ASSERT_TRUE(ViewImage(handle, view));
+  EXPECT_EQ(view->width, width);
+  EXPECT_EQ(view->height, height);
+}
+
 class ImageSlotsTest : public ::testing::Test {
  protected:
   void SetUp() override { InitImageStore(); }
@@ -39,14 +51,8 @@ class ImageSlotsTest : public ::testing::Test {
 TEST_F(ImageSlotsTest, LoadGivesSizeDepthAndTopDownPixels) {
   ImageHandle handle = Load(2, "shot.bmp", Bmp24(5, 3, Pattern));
   ASSERT_NE(handle, nullptr);
-  EXPECT_EQ(ImageSlotHandle(2), handle);
-  EXPECT_EQ(ImageSlotWidth(2), 5);
-  EXPECT_EQ(ImageSlotHeight(2), 3);
-  EXPECT_EQ(ImageSlotDepth(2), 24);
   ImageView view;
-  ASSERT_TRUE(ViewImage(handle, &view));
-  EXPECT_EQ(view.width, 5);
-  EXPECT_EQ(view.height, 3);
+  ASSERT_NO_FATAL_FAILURE(ExpectSlotHolds(2, handle, 5, 3, &view));
   for (int y = 0; y < 3; ++y) {
     for (int x = 0; x < 5; ++x) EXPECT_EQ(PixelAt(handle, x, y), Pattern(x, y)) << x << "," << y;
   }
@@ -122,14 +128,8 @@ TEST_F(ImageSlotsTest, ResizeGivesRequestedSizeAndKeepsDepth) {
     ASSERT_NE(Load(2, "big.bmp", Bmp24(1024, 768, Pattern)), nullptr);
     ImageHandle resized = ResizeImageSlot(2, 800, 600, mode);
     ASSERT_NE(resized, nullptr) << mode;
-    EXPECT_EQ(ImageSlotHandle(2), resized);
-    EXPECT_EQ(ImageSlotWidth(2), 800);
-    EXPECT_EQ(ImageSlotHeight(2), 600);
-    EXPECT_EQ(ImageSlotDepth(2), 24);
     ImageView view;
-    ASSERT_TRUE(ViewImage(resized, &view));
-    EXPECT_EQ(view.width, 800);
-    EXPECT_EQ(view.height, 600);
+    ASSERT_NO_FATAL_FAILURE(ExpectSlotHolds(2, resized, 800, 600, &view));
     EXPECT_EQ(view.stride, 3200u);
   }
 }

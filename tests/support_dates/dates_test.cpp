@@ -146,24 +146,29 @@ TEST(Dates, ToTextReplacesTokens) {
   }
 }
 
+struct ZoneCase {
+  const char* zone;
+  platform::FileTime fileTime;
+  DateValue expected;
+};
+
 TEST(Dates, FileTimeToDateShiftsByTheCurrentOffset) {
-  {
-    ScopedZone here("UTC0");
-    EXPECT_EQ(FileTimeToDate(1349470044), 1349470044);
-    EXPECT_EQ(FileTimeToDate(0), 0);
-    // A time the platform cannot take apart.
-    EXPECT_EQ(FileTimeToDate(std::numeric_limits<platform::FileTime>::max()), 0);
+  const ZoneCase cases[] = {
+      {"UTC0", 1349470044, 1349470044},
+      {"UTC0", 0, 0},
+      // A time the platform cannot take apart.
+      {"UTC0", std::numeric_limits<platform::FileTime>::max(), 0},
+      {"<+02>-2", 1349470044 - 7200, 1349470044},
+      {"<-05>5", 0, -1},  // local time before 1970
+      {"<-05>5", 18000, 0},
+  };
+  for (const ZoneCase& c : cases) {
+    ScopedZone here(c.zone);
+    SCOPED_TRACE(testing::Message() << c.zone << " " << c.fileTime);
+    EXPECT_EQ(FileTimeToDate(c.fileTime), c.expected);
   }
-  {
-    ScopedZone here("<+02>-2");
-    EXPECT_EQ(FileTimeToDate(1349470044 - 7200), 1349470044);
-    EXPECT_EQ(DateToText("%yyyy.%mm.%dd %hh:%ii", FileTimeToDate(1349462844)), "2012.10.05 20:47");
-  }
-  {
-    ScopedZone here("<-05>5");
-    EXPECT_EQ(FileTimeToDate(0), -1);  // local time before 1970
-    EXPECT_EQ(FileTimeToDate(18000), 0);
-  }
+  ScopedZone here("<+02>-2");
+  EXPECT_EQ(DateToText("%yyyy.%mm.%dd %hh:%ii", FileTimeToDate(1349462844)), "2012.10.05 20:47");
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "platform/platform.h"
 #include "support/support.h"
+#include "tests/support_settings/program_keys.h"
 #include "tests/testing/temp_folder.h"
 
 class SettingsTest : public ::testing::Test {

@@ -20,15 +20,7 @@ std::string RandomBytes(std::size_t size, unsigned seed) {
 // Opens, reads the nine keys of the program, writes one and closes, then
 // checks that the written key reads back from the file on disk.
 void RunProgramRound(const std::string& path) {
-  SettingsFile::readInt("Track", 1);
-  SettingsFile::readInt("Game", 1);
-  SettingsFile::readInt("Screen", 1);
-  SettingsFile::readInt("bmp/jpg", 0);
-  SettingsFile::readString("text", "");
-  SettingsFile::readInt("TextPos", 0);
-  SettingsFile::readInt("trackname", 1);
-  SettingsFile::readInt("drivername", 2);
-  SettingsFile::readInt("time/kmh", 3);
+  program_keys::ReadAll();
   SettingsFile::writeInt("fresh-key", 4242);
   SettingsFile::close();
   ASSERT_NE(SettingsFile::open(path), 0);

@@ -10,15 +10,7 @@ using namespace std::string_literals;
 
 TEST_F(SettingsTest, FirstRunDefaultsAreWrittenByteExact) {
   ASSERT_NE(SettingsFile::create(path()), 0);
-  SettingsFile::writeInt("Track", 1);
-  SettingsFile::writeInt("Game", 1);
-  SettingsFile::writeInt("Screen", 1);
-  SettingsFile::writeInt("bmp/jpg", 0);
-  SettingsFile::writeString("text", "");
-  SettingsFile::writeInt("TextPos", 0);
-  SettingsFile::writeInt("trackname", 1);
-  SettingsFile::writeInt("drivername", 2);
-  SettingsFile::writeInt("time/kmh", 3);
+  program_keys::WriteAll();
   SettingsFile::close();
   EXPECT_EQ(onDisk(),
             "Track = 1\r\nGame = 1\r\nScreen = 1\r\nbmp/jpg = 0\r\ntext = \r\nTextPos = 0\r\n"

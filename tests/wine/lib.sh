@@ -5,13 +5,10 @@
 # Expects: WINE (the wine64 loader), WORK (a folder of ours), LAPBUNDLE_EXE,
 # MAKE_SAMPLE_GAME.
 
-readonly TITLE="Vantor Lapbundle by Orlik"
+POLL_MS=100
+. "$(dirname "${BASH_SOURCE[0]}")/../testing/app_window.sh"
 readonly BOX_TITLE='Finde \Saves nicht'
 readonly BOX_PATTERN='^Finde .Saves nicht$'  # xdotool takes a regular expression
-readonly NAME="oakfield_Ann Lee_973"
-# Client coordinates of the controls the checks use.
-readonly BUTTON_X=490 BUTTON_Y=675
-readonly FIELD_X=625 FIELD_Y=632
 
 XVFB_PID=""
 APP_PID=""
@@ -34,17 +31,6 @@ check() {
     fail "$name"
     return 1
   fi
-}
-
-# wait_until SECONDS COMMAND...: polls every 100 ms until COMMAND succeeds.
-wait_until() {
-  local limit=$(($1 * 10)) i=0
-  shift
-  until "$@"; do
-    i=$((i + 1))
-    [ "$i" -lt "$limit" ] || return 1
-    sleep 0.1
-  done
 }
 
 # A virtual display of our own; Xvfb picks a free number and reports it
@@ -169,10 +155,6 @@ app_ended() {
     echo "  exit code $code, expected $1"
     return 1
   }
-}
-
-default_settings() {
-  printf 'Track = 1\r\nGame = 1\r\nScreen = 1\r\nbmp/jpg = 0\r\ntext = \r\nTextPos = 0\r\ntrackname = 1\r\ndrivername = 2\r\ntime/kmh = 3\r\n'
 }
 
 # zip_holds_only FILE: the zip folder holds that one file (no staged copies).
