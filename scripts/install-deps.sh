@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   zlib1g-dev libminizip-dev libjpeg62-turbo-dev libfltk1.3-dev
-  libgtest-dev
+  libgtest-dev libx11-dev
   xvfb xauth xdotool xclip x11-utils x11-apps imagemagick
   unzip zip libjpeg-turbo-progs
   clang libclang-rt-14-dev
