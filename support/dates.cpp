@@ -52,11 +52,6 @@ Civil Split(DateValue date) {
   return c;
 }
 
-void AppendTwoDigits(std::string* out, int value) {
-  out->push_back(static_cast<char>('0' + value / 10 % 10));
-  out->push_back(static_cast<char>('0' + value % 10));
-}
-
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool StartsWithToken(std::string_view text, std::string_view token) {
@@ -94,21 +89,22 @@ int DateSecond(DateValue date) { return Split(date).second; }
 std::string DateToText(std::string_view mask, DateValue date) {
   const Civil c = Split(date);
   const bool valid = date >= 0;
-  std::string out;
-  out.reserve(mask.size() + 8);
+  // Every token is longer than its text, so the result never outgrows the mask.
+  std::string out(mask.size(), '\0');
+  std::size_t n = 0;
+  const auto twoDigits = [&](int value) {
+    out[n++] = static_cast<char>('0' + value / 10 % 10);
+    out[n++] = static_cast<char>('0' + value % 10);
+  };
   for (std::size_t i = 0; i < mask.size();) {
     if (mask[i] != '%') {
-      out.push_back(mask[i++]);
+      out[n++] = mask[i++];
       continue;
     }
     const std::string_view rest = mask.substr(i + 1);
     if (StartsWithToken(rest, "yyyy")) {
-      if (valid) {
-        AppendTwoDigits(&out, c.year / 100);
-        AppendTwoDigits(&out, c.year % 100);
-      } else {
-        out += "0000";
-      }
+      twoDigits(valid ? c.year / 100 : 0);
+      twoDigits(valid ? c.year % 100 : 0);
       i += 5;
       continue;
     }
@@ -119,13 +115,14 @@ std::string DateToText(std::string_view mask, DateValue date) {
     bool matched = false;
     for (std::size_t t = 0; t < 6 && !matched; ++t) {
       if (StartsWithToken(rest, kTokens[t])) {
-        AppendTwoDigits(&out, fields[t]);
+        twoDigits(fields[t]);
         i += 3;
         matched = true;
       }
     }
-    if (!matched) out.push_back(mask[i++]);  // a lone "%": the next character is read normally
+    if (!matched) out[n++] = mask[i++];  // a lone "%": the next character is read normally
   }
+  out.resize(n);
   return out;
 }
 

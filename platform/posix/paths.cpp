@@ -55,6 +55,12 @@ bool EqualFolded(std::string_view a, std::string_view b) {
 
 bool WildcardMatch(std::string_view pattern, std::string_view name) {
   if (pattern == "*.*") pattern = "*";
+  // The common form "*.ext": a folded comparison of the name's end.
+  if (pattern.size() > 1 && pattern[0] == '*' &&
+      pattern.find_first_of("*?", 1) == std::string_view::npos) {
+    const std::string_view tail = pattern.substr(1);
+    return name.size() >= tail.size() && EqualFolded(name.substr(name.size() - tail.size()), tail);
+  }
   std::size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
   while (n < name.size()) {
     if (p < pattern.size() && pattern[p] == '*') {
