@@ -1,9 +1,14 @@
 // lapbundle-bench STAGE ARGS...: runs one stage of the program as a whole
 // process. Each stage registers itself from its own file.
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
+#include <filesystem>
+#include <new>
+#include <system_error>
 
 #include "bench/stages.h"
+#include "core/app.h"
 #include "platform/platform.h"
 
 namespace {
@@ -23,6 +28,33 @@ std::string ProgramPath(const char* hostPath) {
     if (c == '/') c = '\\';
   }
   return path;
+}
+
+bool FindRaceWithoutWindow(const char* gameFolder) {
+  std::error_code ec;
+  std::filesystem::current_path(gameFolder, ec);
+  if (ec) {
+    std::fprintf(stderr, "cannot enter %s\n", gameFolder);
+    return false;
+  }
+  resetAppState();
+  AppState& s = app();
+  s.fileLength = kFileBufferSize;
+  s.fileBuffer = new (std::nothrow) std::uint8_t[kFileBufferSize]();
+  if (s.fileBuffer == nullptr) return false;
+  s.workDir = platform::CurrentFolder();
+  readSettings();
+  if (!findNewestSave()) {
+    std::fprintf(stderr, "no Saves folder in %s\n", gameFolder);
+    return false;
+  }
+  MakeDirectory(s.workDir + "zip");
+  readTrackFile();
+  findNewestScreenshot();
+  setTrackName();
+  computeTimeOrSpeed();
+  composeArchiveName();
+  return true;
 }
 
 int main(int argc, char** argv) {

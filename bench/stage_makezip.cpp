@@ -7,13 +7,9 @@
 // saved game, pack screenshot, saved game and track, delete the staged
 // copies. The action's own time and that of each step go to stdout.
 #include <chrono>
-#include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <new>
 #include <string>
-#include <system_error>
 
 #include "archive/zip_writer.h"
 #include "bench/stages.h"
@@ -29,22 +25,11 @@ double MsSince(Clock::time_point start) {
 }
 
 // What start-up leaves behind for the action; false when the folder has no
-// saved games folder or no screenshot, or the screenshot cannot be loaded.
-bool FindRace(bool jpeg) {
-  AppState& s = app();
-  s.fileLength = kFileBufferSize;
-  s.fileBuffer = new (std::nothrow) std::uint8_t[kFileBufferSize]();
-  if (s.fileBuffer == nullptr) return false;
-  s.workDir = platform::CurrentFolder();
-  readSettings();
-  if (!findNewestSave() || s.saveName.empty()) return false;
-  MakeDirectory(s.workDir + "zip");
-  readTrackFile();
-  findNewestScreenshot();
-  if (s.screenName.empty()) return false;
-  setTrackName();
-  computeTimeOrSpeed();
-  composeArchiveName();
+// saved game or screenshot, or the screenshot cannot be loaded.
+bool FindRace(const char* gameFolder, bool jpeg) {
+  if (!FindRaceWithoutWindow(gameFolder)) return false;
+  const AppState& s = app();
+  if (s.saveName.empty() || s.screenName.empty()) return false;
   return !jpeg || LoadImageSlot(2, s.workDir + "Screens\\" + s.screenName) != nullptr;
 }
 
@@ -89,18 +74,11 @@ int RunMakeZip(int argc, char** argv) {
     std::fprintf(stderr, "usage: lapbundle-bench makezip GAMEFOLDER [jpg]\n");
     return 2;
   }
-  std::error_code ec;
-  std::filesystem::current_path(argv[0], ec);
-  if (ec) {
-    std::fprintf(stderr, "cannot enter %s\n", argv[0]);
-    return 1;
-  }
   platform::SetPausesEnabled(false);
-  resetAppState();
   InitImageStore();
   RegisterJpegEncoder();
   InitZipWriter();
-  bool ok = FindRace(jpeg);
+  bool ok = FindRace(argv[0], jpeg);
   if (!ok) {
     std::fprintf(stderr, "no saved game or screenshot to pack in %s\n", argv[0]);
   } else if (!RunAction(jpeg)) {
