@@ -7,8 +7,10 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 jobs=$(nproc)
 
+# The plain build is the optimised one that ships, so that what the compiler
+# only reports at -O3 stops the tests too.
 echo "== plain build"
-cmake -S . -B build/plain -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build/plain -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/plain -j"$jobs"
 ctest --test-dir build/plain --output-on-failure -j"$jobs"
 

@@ -23,7 +23,7 @@ struct Race {
 
 struct Positions {
   std::int8_t text, track, driver, time;
-  std::string freeText;
+  const char* freeText;
 };
 
 const Positions kDefault{0, 1, 2, 3, ""};

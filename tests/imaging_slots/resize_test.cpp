@@ -72,7 +72,8 @@ TEST(ResizeSmooth, PlainAreasKeepTheirColourExactly) {
     for (std::uint32_t colour : {0x00FFFFFFu, 0x00010203u, 0x00FE7F01u}) {
       const Pixels source(static_cast<std::size_t>(s[0]) * s[1], colour);
       const Pixels target = Stretch(source, s[0], s[1], s[2], s[3], ResizeSmooth);
-      EXPECT_EQ(target, Pixels(target.size(), colour)) << s[0] << "x" << s[1] << " " << colour;
+      const Pixels plain(target.size(), colour);
+      EXPECT_EQ(target, plain) << s[0] << "x" << s[1] << " " << colour;
     }
   }
 }
