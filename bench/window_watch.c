@@ -18,6 +18,8 @@
 #include <time.h>
 #include <unistd.h>
 
+#include "tools/close_request.h"
+
 #define MAX_RUNS 200
 #define MAX_STEPS 16
 #define TITLE "Vantor Lapbundle by Orlik"
@@ -96,18 +98,6 @@ static Window waitForMap(Display* display, long long* mappedUs) {
   }
 }
 
-static void closeWindow(Display* display, Window window) {
-  XEvent event;
-  memset(&event, 0, sizeof event);
-  event.xclient.type = ClientMessage;
-  event.xclient.window = window;
-  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = (long)XInternAtom(display, "WM_DELETE_WINDOW", False);
-  event.xclient.data.l[1] = CurrentTime;
-  XSendEvent(display, window, False, NoEventMask, &event);
-  XFlush(display);
-}
 
 static int runOnce(Display* display, char* program, double* row) {
   int pipeFds[2];
@@ -127,7 +117,7 @@ static int runOnce(Display* display, char* program, double* row) {
   Window window = waitForMap(display, &mappedUs);
   row[0] = (mappedUs - forkUs) / 1000.0;
   readTrace(pipeFds[0], forkUs, row);
-  closeWindow(display, window);
+  SendCloseRequest(display, window);
   int status;
   waitpid(pid, &status, 0);
   close(pipeFds[0]);

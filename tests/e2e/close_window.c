@@ -5,6 +5,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "tools/close_request.h"
+
 int main(int argc, char** argv) {
   if (argc != 2) {
     fprintf(stderr, "usage: close-window WINDOW-ID\n");
@@ -16,14 +18,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   Window window = (Window)strtoul(argv[1], NULL, 0);
-  XEvent event = {0};
-  event.xclient.type = ClientMessage;
-  event.xclient.window = window;
-  event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-  event.xclient.format = 32;
-  event.xclient.data.l[0] = (long)XInternAtom(display, "WM_DELETE_WINDOW", False);
-  event.xclient.data.l[1] = CurrentTime;
-  int sent = XSendEvent(display, window, False, NoEventMask, &event);
+  int sent = SendCloseRequest(display, window);
   XCloseDisplay(display);
   return sent ? 0 : 1;
 }
