@@ -39,9 +39,7 @@ bool FindRaceWithoutWindow(const char* gameFolder) {
   }
   resetAppState();
   AppState& s = app();
-  s.fileLength = kFileBufferSize;
-  s.fileBuffer = new (std::nothrow) std::uint8_t[kFileBufferSize]();
-  if (s.fileBuffer == nullptr) return false;
+  if (!allocateFileBuffer()) return false;
   s.workDir = platform::CurrentFolder();
   readSettings();
   if (!findNewestSave()) {

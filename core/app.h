@@ -26,6 +26,7 @@ struct AppState {
   bool settingsOpened = false;
   std::int8_t actionState = 0;  // 0 ready, 1 action done, 2 quit requested
   bool stagingOk = false;
+  std::string startFailure;  // why start-up could not go on; empty otherwise
 
   // Settings
   std::int8_t includeTrack = 0;
@@ -72,12 +73,15 @@ struct AppState {
 AppState& app();
 // Zeroes the record (frees the buffer, empties the lists).
 void resetAppState();
+// Allocates the zero-filled file buffer; false when there is no memory.
+bool allocateFileBuffer();
 
 // With `on`, startUp prints the end of each of its steps to stderr and
 // paints the window before it returns (for the start-up benchmark).
 void setStartupTrace(bool on);
 // Start-up: true when the event loop may begin; false after the fatal stop
-// (the message was shown; the caller then shuts down without settings).
+// (the message was shown; the caller then shuts down without settings) or
+// when start-up could not go on (startFailure says why; nothing was shown).
 bool startUp();
 // Reads the nine settings of workDir + "lapbundle.prf" in their fixed
 // order (defaults for a missing file or key) and notes whether it opened.

@@ -1,4 +1,4 @@
-// The one state record of the process.
+// The one state record of the process and its file buffer.
 #include <memory>
 
 #include "core/app.h"
@@ -10,9 +10,16 @@ AppState state;
 AppState& app() { return state; }
 
 void resetAppState() {
-  delete[] state.fileBuffer;
+  platform::FreeLargeBlock(state.fileBuffer, kFileBufferSize);
   // Rebuild the record in place: every field back to its initial value,
   // the lists empty, whatever their element storage held before.
   std::destroy_at(&state);
   std::construct_at(&state);
+}
+
+bool allocateFileBuffer() {
+  // Zero-filled, so that reader positions past the bytes of a short file read as 0.
+  state.fileBuffer = static_cast<std::uint8_t*>(platform::AllocateLargeBlock(kFileBufferSize));
+  state.fileLength = kFileBufferSize;
+  return state.fileBuffer != nullptr;
 }

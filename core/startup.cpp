@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <new>
 #include <string>
 #include <string_view>
 
@@ -61,13 +60,17 @@ bool startUp() {
   InitZipWriter();
 
   AppState& s = app();
-  s.fileLength = kFileBufferSize;
-  // Zero-filled, so that reader positions past the bytes of a short file read as 0.
-  s.fileBuffer = new (std::nothrow) std::uint8_t[kFileBufferSize]();
-  if (s.fileBuffer == nullptr) return false;
+  if (!allocateFileBuffer()) {
+    s.startFailure = "no memory for the 2,000,000-byte file buffer";
+    return false;
+  }
   s.screenList.clear();
   s.saveList.clear();
   s.workDir = platform::CurrentFolder();
+  if (s.workDir.empty()) {
+    s.startFailure = "the current folder cannot be read";
+    return false;
+  }
   traceStep("init");
 
   readSettings();

@@ -1,7 +1,7 @@
 // The operating-system boundary.
 //
-// Everything above this layer speaks the conventions of the program's home
-// platform: paths use backslashes ("\home\a\game\Saves\Race1.gam"), and every
+// Everything above this layer speaks the conventions of Windows: paths use
+// backslashes ("\home\a\game\Saves\Race1.gam"), and every
 // text is a byte string in Windows-1252. A backend translates at the system
 // call: on POSIX, "\" becomes "/", names become UTF-8, a path component that
 // does not exist with its exact case is looked up case-insensitively, and a
@@ -58,7 +58,7 @@ struct LocalTime {
 // splits it. False when the platform cannot convert it.
 bool FileTimeToLocal(FileTime utc, LocalTime* out);
 
-// Attribute bits, as the home platform defines them.
+// Attribute bits, as Windows defines them.
 constexpr std::uint32_t kAttrReadOnly = 0x01;
 constexpr std::uint32_t kAttrDirectory = 0x10;
 constexpr std::uint32_t kAttrArchive = 0x20;
@@ -97,6 +97,9 @@ enum class OpenMode {
   kOpenOrCreate,
   // Create or truncate for writing; others may read.
   kCreateWrite,
+  // Create a file that does not exist yet (fails when the name is taken);
+  // read and write; others may only read it meanwhile.
+  kCreateNew,
 };
 
 // Opens a file (never a folder). nullptr on failure.
@@ -123,7 +126,12 @@ std::FILE* OpenStdioFile(std::string_view path, const char* mode);
 
 // Copies `from` over `to` (replacing it), keeping the source's last-write
 // time and permission bits. False on failure (a partial target is removed).
+// When both name the same file (also through a hard link or in another
+// letter case) it fails and leaves the file untouched.
 bool CopyFileKeepTimes(std::string_view from, std::string_view to);
+// Renames `from` to `to` in one step, replacing a file `to` that exists.
+// False on failure; both files are then as they were.
+bool ReplaceFileWith(std::string_view from, std::string_view to);
 // Deletes a file. False on failure.
 bool DeleteFileAt(std::string_view path);
 // Creates one folder (its parent must exist). False if it exists or fails.
@@ -153,25 +161,43 @@ void EndSearch(Search* search);
 // ---------------------------------------------------------------------------
 // Memory
 
-// A large zero-filled block (full-size images), from the system directly and
-// backed by huge pages where the system offers them, so that first touching
-// it costs fewer page faults. nullptr on failure. Freed with the same size.
+// A large zero-filled block (full-size images, the file buffer), from the
+// system directly and backed by huge pages where the system offers them, so
+// that first touching it costs fewer page faults. nullptr on failure (a
+// fault-table call of kind kAllocate). Freed with the same size.
 void* AllocateLargeBlock(std::size_t bytes);
 void FreeLargeBlock(void* block, std::size_t bytes);
 
 // ---------------------------------------------------------------------------
 // Time
 
-// Pauses the calling thread. Counted in the fault table; skipped entirely
-// while pauses are switched off (tests and benchmarks).
+// Pauses the calling thread. Counted in the fault table (a pause cannot be
+// made to fail); skipped entirely while pauses are switched off (tests and
+// benchmarks). While a pause handler is set, the pause hands its time to it.
 void PauseMs(int milliseconds);
-// Milliseconds from an arbitrary fixed point, monotonic.
-std::int64_t MonotonicMs();
+
+// A pause handler returns after about `milliseconds`, doing useful waiting
+// meanwhile (a window backend keeps its windows drawn). nullptr restores
+// plain sleeping.
+using PauseHandler = void (*)(int milliseconds);
+void SetPauseHandler(PauseHandler handler);
 
 // ---------------------------------------------------------------------------
 // Fault table (tests and benchmarks)
 
-enum class Op { kOpen, kRead, kWrite, kClose, kMakeFolder, kCopy, kDelete, kPause, kCount };
+enum class Op {
+  kOpen,
+  kRead,
+  kWrite,
+  kClose,
+  kMakeFolder,
+  kCopy,
+  kDelete,
+  kRename,
+  kAllocate,
+  kPause,  // counted only
+  kCount
+};
 
 // Makes the Nth call of `op` from now fail (1 = the next one); 0 disarms.
 // With `sticky`, that call and every later one fail.

@@ -87,6 +87,14 @@ void DisableControl(int control, int flag);
 // Makes every change so far visible on screen now, before the caller blocks.
 void FlushDisplay();
 
+// Brackets a long action that blocks the caller's thread. Meanwhile every
+// pause of the platform layer keeps the windows drawn (and, where the system
+// watches for it, answering), mouse and key input aimed at the windows is
+// dropped, and a close request is kept. EndBusy drops the input that is
+// still waiting; a kept close request is reported by the next WaitEvent.
+void BeginBusy();
+void EndBusy();
+
 // Waits for one event: -1 waits forever, 0 not at all, otherwise up to that
 // many milliseconds. Window events queued earlier come first, one per call;
 // a window event equal to the last one queued is not queued twice. A control
@@ -107,6 +115,11 @@ int LastEventWindow();
 // other window is disabled until it is dismissed (by OK, Enter, Escape or
 // its close box). The button pressed: 1 for OK.
 int ShowMessageBox(std::string_view title, std::string_view text);
+
+// A native folder chooser opened at `start` (a program path; empty or
+// missing: the system's choice). The chosen folder as a program path, empty
+// when the user cancelled.
+std::string ChooseFolder(std::string_view title, std::string_view start);
 
 // Closes every window and frees every number.
 void CloseAllWindows();

@@ -49,6 +49,7 @@ int OpenHost(const std::string& host, OpenMode mode) {
     case OpenMode::kCreateDenyWrite: flags = O_RDWR | O_CREAT, lock = F_WRLCK, truncate = true; break;
     case OpenMode::kOpenOrCreate: flags = O_RDWR | O_CREAT, lock = F_WRLCK; break;
     case OpenMode::kCreateWrite: flags = O_WRONLY | O_CREAT, lock = F_WRLCK, truncate = true; break;
+    case OpenMode::kCreateNew: flags = O_RDWR | O_CREAT | O_EXCL, lock = F_WRLCK; break;
   }
   int fd = open(host.c_str(), flags | O_CLOEXEC, 0666);
   if (fd < 0) return -1;
@@ -139,9 +140,19 @@ bool CopyFileKeepTimes(std::string_view from, std::string_view to) {
     close(in);
     return false;
   }
+  // The target is opened without truncating it first: when it turns out to
+  // be the source itself (the same name, a hard link, another letter case),
+  // emptying it would destroy the very bytes to be copied.
   std::string target = HostPath(to);
-  int out = OpenHost(target, OpenMode::kCreateWrite);
-  if (out < 0) {
+  int out = open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  struct stat outSt;
+  if (out >= 0 && fstat(out, &outSt) == 0 && outSt.st_dev == st.st_dev && outSt.st_ino == st.st_ino) {
+    close(out);
+    close(in);
+    return false;
+  }
+  if (out < 0 || IsFolder(out) || !Lock(out, F_WRLCK) || ftruncate(out, 0) != 0) {
+    if (out >= 0) close(out);
     close(in);
     return false;
   }
@@ -158,6 +169,11 @@ bool CopyFileKeepTimes(std::string_view from, std::string_view to) {
   close(in);
   if (!ok) unlink(target.c_str());
   return ok;
+}
+
+bool ReplaceFileWith(std::string_view from, std::string_view to) {
+  if (CallFails(Op::kRename)) return false;
+  return rename(HostPath(from).c_str(), HostPath(to).c_str()) == 0;
 }
 
 bool DeleteFileAt(std::string_view path) {

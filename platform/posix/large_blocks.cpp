@@ -8,13 +8,16 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "platform/fault_table.h"
 #include "platform/platform.h"
 
 namespace platform {
 
 #if defined(__SANITIZE_ADDRESS__)
 // Under AddressSanitizer the heap's red zones are worth more than the speed.
-void* AllocateLargeBlock(std::size_t bytes) { return std::calloc(1, bytes); }
+void* AllocateLargeBlock(std::size_t bytes) {
+  return CallFails(Op::kAllocate) ? nullptr : std::calloc(1, bytes);
+}
 void FreeLargeBlock(void* block, std::size_t) { std::free(block); }
 #else
 namespace {
@@ -27,7 +30,7 @@ std::size_t RoundUp(std::size_t bytes) { return (bytes + kHugePage - 1) & ~(kHug
 }  // namespace
 
 void* AllocateLargeBlock(std::size_t bytes) {
-  if (bytes == 0 || bytes > SIZE_MAX / 2) return nullptr;
+  if (CallFails(Op::kAllocate) || bytes == 0 || bytes > SIZE_MAX / 2) return nullptr;
   const std::size_t length = RoundUp(bytes);
   const std::size_t span = length + kHugePage;
   void* raw = mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);

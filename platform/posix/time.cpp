@@ -1,4 +1,4 @@
-// Time on POSIX: local time by the offset in force now, pauses, a clock.
+// Time on POSIX: local time by the offset in force now, and pauses.
 #include <time.h>
 
 #include <cerrno>
@@ -64,19 +64,23 @@ bool FileTimeToLocal(FileTime utc, LocalTime* out) {
   return true;
 }
 
+namespace {
+PauseHandler pauseHandler = nullptr;
+}  // namespace
+
+void SetPauseHandler(PauseHandler handler) { pauseHandler = handler; }
+
 void PauseMs(int milliseconds) {
   CallFails(Op::kPause);
   CountPause(milliseconds);
   if (!PausesEnabled() || milliseconds <= 0) return;
+  if (pauseHandler != nullptr) {
+    pauseHandler(milliseconds);
+    return;
+  }
   struct timespec wait = {milliseconds / 1000, (milliseconds % 1000) * 1000000L};
   while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
   }
-}
-
-std::int64_t MonotonicMs() {
-  struct timespec now;
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 
 #include "core/app.h"
 #include "imaging/image_store.h"
+#include "platform/platform.h"
 #include "tests/core_app/app_fixture.h"
 #include "tests/headless_kit/headless_kit.h"
 #include "ui/control_kit.h"
@@ -129,6 +130,18 @@ TEST_F(StartUpTest, NoSavesFolderStopsWithTheMessage) {
   EXPECT_FALSE(folder_.exists("lapbundle.prf"));
   EXPECT_FALSE(folder_.exists("zip"));
   EXPECT_FALSE(headless::WindowAt(0).open);
+}
+
+TEST_F(StartUpTest, NoMemoryForTheFileBufferStopsWithAReason) {
+  writeGame();
+  enter();
+  platform::FailNthCall(platform::Op::kAllocate, 1);
+  EXPECT_FALSE(startUp());
+  EXPECT_NE(app().startFailure, "");
+  EXPECT_TRUE(headless::MessageBoxes().empty());
+  EXPECT_FALSE(headless::WindowAt(0).open);
+  shutDown(true);
+  EXPECT_FALSE(folder_.exists("lapbundle.prf"));
 }
 
 TEST_F(StartUpTest, WindowIsBuiltInOrderWithTheSettingsStates) {

@@ -18,8 +18,7 @@ class RaceTest : public ::testing::Test {
     setenv("TZ", "UTC0", 1);
     tzset();
     resetAppState();
-    app().fileBuffer = new std::uint8_t[kFileBufferSize]();
-    app().fileLength = kFileBufferSize;
+    ASSERT_TRUE(allocateFileBuffer());
     app().workDir = folder.program();
   }
   void TearDown() override { resetAppState(); }
