@@ -41,6 +41,14 @@ std::string CurrentFolder();
 // The host's path for a program path (for backends and tests that must hand a
 // path to a library). Resolves missing components case-insensitively.
 std::string HostPath(std::string_view path);
+// Makes `path` the current folder. False when it is missing, not a folder or
+// cannot be entered (the current folder is then unchanged).
+bool EnterFolder(std::string_view path);
+// The per-user folder for the program's own files (on POSIX the XDG
+// configuration folder, on Windows the per-user application data), with
+// "lapbundle\" appended and created when missing; a program path ending in
+// one backslash. Empty when there is none.
+std::string UserConfigFolder();
 
 // ---------------------------------------------------------------------------
 // File times and attributes

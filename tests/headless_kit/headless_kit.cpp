@@ -32,6 +32,7 @@ struct Kit {
   int idleLimit = 1000;
   int idleWaits = 0;
   bool ranDry = false;
+  std::string chosenFolder;
   int waitCalls = 0;
   int lastControl = 0;
   int lastType = -1;
@@ -103,6 +104,7 @@ void PushClose() { kit.script.push_back({ActionKind::kClose, 0, 0, {}}); }
 void PushOtherEvent(int code) { kit.script.push_back({ActionKind::kOther, 0, code, {}}); }
 void SetIdleLimit(int waits) { kit.idleLimit = waits; }
 bool RanDry() { return kit.ranDry; }
+void SetChosenFolder(const std::string& folder) { kit.chosenFolder = folder; }
 
 const Control& ControlAt(int number) {
   static const Control none;
@@ -251,4 +253,9 @@ void CloseAllWindows() {
   kit.controls.clear();
   for (auto& [number, window] : kit.windows) window.open = false;
   kit.currentWindow = -1;
+}
+
+std::string ChooseFolder(std::string_view /*title*/, std::string_view start) {
+  kit.log.push_back("ChooseFolder " + std::string(start));
+  return kit.chosenFolder;
 }

@@ -62,6 +62,9 @@ void PushOtherEvent(int code);
 void SetIdleLimit(int waits);
 // True when WaitEvent had to end a loop with its fallback close request.
 bool RanDry();
+// What ChooseFolder answers (empty: the user cancels); each call is logged
+// as "ChooseFolder <start>".
+void SetChosenFolder(const std::string& folder);
 
 // Read access.
 const Control& ControlAt(int number);  // kind kNone when there is none
