@@ -44,6 +44,8 @@ ModeFlags FlagsFor(OpenMode mode) {
       return {kReadWrite, kDenyWrite, OPEN_ALWAYS, false};
     case OpenMode::kCreateWrite:
       return {GENERIC_WRITE, kDenyWrite, OPEN_ALWAYS, true};
+    case OpenMode::kCreateNew:
+      return {kReadWrite, kDenyWrite, CREATE_NEW, false};
   }
   return {kRead, kShareAll, OPEN_EXISTING, false};
 }
@@ -140,11 +142,47 @@ bool CloseFile(File* file) {
   return ok && !injected;
 }
 
+namespace {
+
+// The volume and file index of a path, read through a handle that lets
+// everyone else go on using the file. False when it cannot be opened.
+bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
+  HANDLE handle = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const bool ok = GetFileInformationByHandle(handle, info) != 0;
+  CloseHandle(handle);
+  return ok;
+}
+
+// Whether two paths name one file: the same name, another letter case, or
+// a hard link. A target that cannot be opened is taken as another file.
+bool SameFile(const std::string& a, const std::string& b) {
+  BY_HANDLE_FILE_INFORMATION first;
+  BY_HANDLE_FILE_INFORMATION second;
+  if (!FileIdentity(a, &first) || !FileIdentity(b, &second)) return false;
+  return first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+         first.nFileIndexHigh == second.nFileIndexHigh &&
+         first.nFileIndexLow == second.nFileIndexLow;
+}
+
+}  // namespace
+
 bool CopyFileKeepTimes(std::string_view from, std::string_view to) {
   if (CallFails(Op::kCopy)) return false;
+  const std::string source = HostPath(from);
+  const std::string target = HostPath(to);
+  // Copying a file onto itself would destroy the bytes to be copied; not
+  // every system's copy call refuses it.
+  if (SameFile(source, target)) return false;
   // CopyFileA keeps the last-write time and the attributes, replaces the
   // target and removes a partial one when the copy fails.
-  return CopyFileA(HostPath(from).c_str(), HostPath(to).c_str(), FALSE) != 0;
+  return CopyFileA(source.c_str(), target.c_str(), FALSE) != 0;
+}
+
+bool ReplaceFileWith(std::string_view from, std::string_view to) {
+  if (CallFails(Op::kRename)) return false;
+  return MoveFileExA(HostPath(from).c_str(), HostPath(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
 bool DeleteFileAt(std::string_view path) {

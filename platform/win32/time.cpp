@@ -1,5 +1,5 @@
 // Time on Windows: file-time conversions, local time by the offset in force
-// now, pauses and a monotonic clock.
+// now, and pauses.
 #include "platform/fault_table.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_internal.h"
@@ -49,13 +49,21 @@ bool FileTimeToLocal(FileTime utc, LocalTime* out) {
   return true;
 }
 
+namespace {
+PauseHandler pauseHandler = nullptr;
+}  // namespace
+
+void SetPauseHandler(PauseHandler handler) { pauseHandler = handler; }
+
 void PauseMs(int milliseconds) {
   CallFails(Op::kPause);
   CountPause(milliseconds);
   if (!PausesEnabled() || milliseconds <= 0) return;
+  if (pauseHandler != nullptr) {
+    pauseHandler(milliseconds);
+    return;
+  }
   Sleep(static_cast<DWORD>(milliseconds));
 }
-
-std::int64_t MonotonicMs() { return static_cast<std::int64_t>(GetTickCount64()); }
 
 }  // namespace platform

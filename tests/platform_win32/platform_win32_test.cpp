@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <set>
 #include <string>
@@ -34,6 +35,14 @@ class Win32PlatformTest : public ::testing::Test {
     fs::remove_all(dir_, error);
   }
   std::string Path(const std::string& name) const { return dir_ + name; }
+  std::string Read(const std::string& name) const {
+    std::string bytes(64, '\0');
+    platform::File* f = platform::OpenFile(Path(name), OpenMode::kReadAny);
+    if (f == nullptr) return "(missing)";
+    bytes.resize(static_cast<std::size_t>(std::max<std::int64_t>(platform::ReadFile(f, bytes.data(), 64), 0)));
+    platform::CloseFile(f);
+    return bytes;
+  }
   void Write(const std::string& name, const std::string& bytes) const {
     platform::File* f = platform::OpenFile(Path(name), OpenMode::kCreateWrite);
     ASSERT_NE(f, nullptr);
@@ -134,6 +143,13 @@ TEST_F(Win32PlatformTest, ReadSeekTruncateAndSize) {
   f = platform::OpenFile(Path("f.bin"), OpenMode::kCreateWrite);
   EXPECT_EQ(platform::FileSize(f), 0);
   platform::CloseFile(f);
+  // Create-new makes a missing file only; an existing one keeps its bytes.
+  Write("n.bin", "kept");
+  EXPECT_EQ(platform::OpenFile(Path("n.bin"), OpenMode::kCreateNew), nullptr);
+  EXPECT_EQ(Read("n.bin"), "kept");
+  f = platform::OpenFile(Path("new.bin"), OpenMode::kCreateNew);
+  EXPECT_NE(f, nullptr);
+  EXPECT_TRUE(platform::CloseFile(f));
   EXPECT_EQ(platform::OpenFile(Path("missing"), OpenMode::kReadAny), nullptr);
   EXPECT_EQ(platform::OpenFile(dir_, OpenMode::kReadAny), nullptr);  // a folder
 }
@@ -189,6 +205,26 @@ TEST_F(Win32PlatformTest, AttributesCopyAndDelete) {
   EXPECT_FALSE(platform::CopyFileKeepTimes(Path("src.gam"), Path("c2.gam")));
   EXPECT_EQ(platform::FileAttributes(Path("c2.gam")), platform::kInvalidAttributes);
   EXPECT_TRUE(platform::CopyFileKeepTimes(Path("src.gam"), Path("c2.gam")));
+}
+
+TEST_F(Win32PlatformTest, CopyOntoItselfFailsAndKeepsTheBytes) {
+  Write("Race1.gam", "the race");
+  ASSERT_TRUE(CreateHardLinkA(Path("link.gam").c_str(), Path("Race1.gam").c_str(), nullptr));
+  for (const char* target : {"Race1.gam", "RACE1.GAM", "link.gam"}) {
+    EXPECT_FALSE(platform::CopyFileKeepTimes(Path("Race1.gam"), Path(target))) << target;
+    EXPECT_EQ(Read("Race1.gam"), "the race") << target;
+  }
+}
+
+TEST_F(Win32PlatformTest, ReplaceRenamesOverAnExistingFileOrLeavesBoth) {
+  Write("new.tmp", "new");
+  Write("Race.zip", "old");
+  platform::FailNthCall(platform::Op::kRename, 1);
+  EXPECT_FALSE(platform::ReplaceFileWith(Path("new.tmp"), Path("Race.zip")));
+  EXPECT_EQ(Read("new.tmp") + Read("Race.zip"), "newold");
+  EXPECT_TRUE(platform::ReplaceFileWith(Path("new.tmp"), Path("Race.zip")));
+  EXPECT_EQ(Read("Race.zip"), "new");
+  EXPECT_EQ(platform::FileAttributes(Path("new.tmp")), platform::kInvalidAttributes);
 }
 
 TEST_F(Win32PlatformTest, SearchMatchesWithoutCaseAndTellsNoMatchFromFailure) {
