@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "imaging/image_store.h"
+#include "platform/platform.h"
 #include "ui/control_kit.h"
 
 namespace {
@@ -240,6 +241,30 @@ TEST_F(Win32KitTest, NewWindowUnderAUsedNumberReplacesItAndFreesItsControls) {
   WNDCLASSEXA info = {};
   info.cbSize = sizeof info;
   EXPECT_FALSE(GetClassInfoExA(GetModuleHandleA(nullptr), "WindowClass_0", &info));
+}
+
+// While busy, a pause repaints an exposed window; clicks and keys posted
+// during the pause or between pauses are dropped, a close request is kept.
+TEST_F(Win32KitTest, BusyPausesPaintDropInputAndKeepTheCloseRequest) {
+  HWND button = GetDlgItem(window_, 50);
+  auto click = [button] {
+    PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  };
+  BeginBusy();
+  click();
+  PostMessageA(GetDlgItem(window_, 5), WM_CHAR, 'x', 0);
+  PostMessageA(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
+  InvalidateRect(window_, nullptr, FALSE);
+  platform::PauseMs(60);
+  EXPECT_FALSE(GetUpdateRect(window_, nullptr, FALSE)) << "not painted during the pause";
+  click();
+  EndBusy();
+  EXPECT_EQ(Drain(), std::vector<int>{CloseWindowEvent});
+  EXPECT_EQ(GetControlText(5), "Zip");
+  // Afterwards input counts again.
+  click();
+  EXPECT_EQ(Drain(), std::vector<int>{ControlEvent});
 }
 
 // The box disables the kit's other windows while it is up and enables
