@@ -65,12 +65,16 @@ HANDLE OpenHandle(const std::string& path, OpenMode mode) {
   return handle;
 }
 
+// SetFilePointer and GetFileSize with their high words rather than the
+// "Ex" forms, which the oldest systems the program runs on lack. Their
+// all-ones result is only a failure when an error was recorded.
 bool MoveTo(HANDLE handle, std::int64_t offset, DWORD method, std::int64_t* result) {
-  LARGE_INTEGER distance;
-  LARGE_INTEGER position;
-  distance.QuadPart = offset;
-  if (!SetFilePointerEx(handle, distance, &position, method)) return false;
-  if (result != nullptr) *result = position.QuadPart;
+  LONG high = static_cast<LONG>(offset >> 32);
+  SetLastError(NO_ERROR);
+  const DWORD low = SetFilePointer(handle, static_cast<LONG>(offset & 0xFFFFFFFF), &high, method);
+  if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return false;
+  if (result != nullptr)
+    *result = static_cast<std::int64_t>((static_cast<std::uint64_t>(high) << 32) | low);
   return true;
 }
 
@@ -130,9 +134,12 @@ bool TruncateFile(File* file, std::int64_t size) {
 }
 
 std::int64_t FileSize(File* file) {
-  LARGE_INTEGER size;
-  if (file == nullptr || !GetFileSizeEx(file->handle, &size)) return -1;
-  return size.QuadPart;
+  if (file == nullptr) return -1;
+  DWORD high = 0;
+  SetLastError(NO_ERROR);
+  const DWORD low = GetFileSize(file->handle, &high);
+  if (low == INVALID_FILE_SIZE && GetLastError() != NO_ERROR) return -1;
+  return static_cast<std::int64_t>((static_cast<std::uint64_t>(high) << 32) | low);
 }
 
 bool CloseFile(File* file) {
@@ -147,8 +154,9 @@ namespace {
 // The volume and file index of a path, read through a handle that lets
 // everyone else go on using the file. False when it cannot be opened.
 bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
-  HANDLE handle = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE handle =
+      CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, 0, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   const bool ok = GetFileInformationByHandle(handle, info) != 0;
   CloseHandle(handle);

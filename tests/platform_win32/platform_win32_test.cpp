@@ -39,7 +39,8 @@ class Win32PlatformTest : public ::testing::Test {
     std::string bytes(64, '\0');
     platform::File* f = platform::OpenFile(Path(name), OpenMode::kReadAny);
     if (f == nullptr) return "(missing)";
-    bytes.resize(static_cast<std::size_t>(std::max<std::int64_t>(platform::ReadFile(f, bytes.data(), 64), 0)));
+    bytes.resize(static_cast<std::size_t>(
+        std::max<std::int64_t>(platform::ReadFile(f, bytes.data(), 64), 0)));
     platform::CloseFile(f);
     return bytes;
   }

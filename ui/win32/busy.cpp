@@ -23,10 +23,14 @@ bool IsKitWindow(HWND hwnd) {
 
 bool IsNonClientPress(UINT message) {
   switch (message) {
-    case WM_NCLBUTTONDOWN: case WM_NCLBUTTONDBLCLK:
-    case WM_NCRBUTTONDOWN: case WM_NCRBUTTONDBLCLK:
-    case WM_NCMBUTTONDOWN: case WM_NCMBUTTONDBLCLK:
-    case WM_NCXBUTTONDOWN: case WM_NCXBUTTONDBLCLK:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+    case WM_NCRBUTTONDOWN:
+    case WM_NCRBUTTONDBLCLK:
+    case WM_NCMBUTTONDOWN:
+    case WM_NCMBUTTONDBLCLK:
+    case WM_NCXBUTTONDOWN:
+    case WM_NCXBUTTONDBLCLK:
       return true;
     default:
       return false;

@@ -63,7 +63,9 @@ void RepaintBeneath(HWND control) {
 void Raise(const ControlRecord& record, int type) {
   const int number = ControlNumberOf(record.hwnd);
   if (number < 0) return;
-  PostMessageA(GetAncestor(record.hwnd, GA_ROOT), kControlEventMessage, static_cast<WPARAM>(number),
+  const WindowRecord* window = FindWindow(record.window);
+  if (window == nullptr) return;
+  PostMessageA(window->hwnd, kControlEventMessage, static_cast<WPARAM>(number),
                static_cast<LPARAM>(type));
 }
 
