@@ -130,13 +130,18 @@ field_text() {
   select_field
   xdotool key ctrl+c
   sleep 0.2
-  xclip -o -selection clipboard 2>/dev/null || true
+  # A clipboard owner that went away would keep xclip waiting.
+  timeout 2 xclip -o -selection clipboard 2>/dev/null || true
 }
 
 # expect_field TEXT: waits until the field shows TEXT.
 expect_field() {
   local text=""
   for _ in $(seq 1 30); do
+    if [ -n "$APP_PID" ] && ! kill -0 "$APP_PID" 2>/dev/null; then
+      echo "  the program has ended"
+      return 1
+    fi
     text=$(field_text)
     [ "$text" = "$1" ] && return 0
     sleep 0.2
@@ -163,3 +168,14 @@ zip_holds_only() {
 }
 
 zip_is_empty() { [ -d "$GAME/zip" ] && [ -z "$(ls -A "$GAME/zip")" ]; }
+
+# Every file below the game folder with its checksum, in name order.
+game_files() {
+  (cd "$GAME" && find . -type f -print0 | sort -z | xargs -0 -r md5sum)
+}
+
+# type_name TEXT: replaces the archive name in the field with TEXT.
+type_name() {
+  select_field
+  xdotool type --delay 20 "$1"
+}

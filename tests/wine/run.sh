@@ -146,10 +146,63 @@ check_close_request() {
     cmp -s <(default_settings) "$GAME/lapbundle.prf"
 }
 
+# An archive name that is a path: "Error", and no file of the game is
+# created, changed or removed.
+check_path_name() {
+  make_game
+  default_settings >"$GAME/lapbundle.prf"
+  start_app || { fail "path name: the window opens"; return; }
+  local before
+  before=$(game_files)
+  type_name '..\Saves\Race1'
+  press_button
+  check "path name: the field reports Error" expect_field "Error"
+  press_button
+  check "path name: End ends the program" app_ended 0
+  check "path name: every game file is as it was" test "$(game_files)" = "$before"
+}
+
+# A double-click on Make Zip packs once; the second click is not taken as
+# End, so the outcome stays on screen until a further click.
+check_double_click() {
+  make_game
+  default_settings >"$GAME/lapbundle.prf"
+  start_app || { fail "double-click: the window opens"; return; }
+  xdotool mousemove --window "$WID" $((FRAME_X + BUTTON_X)) $((FRAME_Y + BUTTON_Y)) \
+    click --repeat 2 --delay 60 1
+  check "double-click: the field reports the archive" expect_field "..\\zip\\$NAME.zip ok"
+  sleep 0.5
+  check "double-click: the program still runs" kill -0 "$APP_PID" || return
+  press_button
+  check "double-click: a further click ends the program" app_ended 0
+}
+
+# An archive of the same name is replaced: the new one takes the name at
+# once (the old bytes are never written over, so a link to the old archive
+# keeps them), and no temporary file is left in zip.
+check_replace() {
+  make_game
+  default_settings >"$GAME/lapbundle.prf"
+  mkdir -p "$GAME/zip"
+  echo "an earlier archive" >"$GAME/zip/$NAME.zip"
+  ln "$GAME/zip/$NAME.zip" "$WORK/earlier.zip"
+  start_app || { fail "replace: the window opens"; return; }
+  press_button
+  check "replace: the field reports the archive" expect_field "..\\zip\\$NAME.zip ok"
+  press_button
+  check "replace: End ends the program" app_ended 0
+  check "replace: unzip -t accepts the new archive" unzip -tqq "$GAME/zip/$NAME.zip"
+  check "replace: the earlier archive was not written over" \
+    test "$(cat "$WORK/earlier.zip")" = "an earlier archive"
+  check "replace: no temporary file is left" zip_holds_only "$NAME.zip"
+  rm -f "$WORK/earlier.zip"
+}
+
 started=$SECONDS
 prepare
 # Each check leaves no program running (a failed one ends its own).
-for one in check_kit check_first_run check_keyboard check_fatal_stop check_close_request; do
+for one in check_kit check_first_run check_keyboard check_fatal_stop check_close_request \
+  check_path_name check_double_click check_replace; do
   "$one"
   [ -z "$APP_PID" ] || stop_wine
 done
