@@ -127,6 +127,11 @@ select_field() {
 }
 
 field_text() {
+  # Empty the clipboard first, so that a text copied earlier (by a previous
+  # run, or before a copy that the program dropped while packing) is never
+  # read as the field's. This xclip answers one request, or leaves when the
+  # program takes the clipboard over.
+  timeout 5 xclip -selection clipboard -loops 1 </dev/null >/dev/null 2>&1 &
   select_field
   xdotool key ctrl+c
   sleep 0.2

@@ -4,7 +4,7 @@
 # xdotool, as a user would. Each check prints PASS or FAIL; the exit status is
 # non-zero when any failed.
 #
-#   tests/wine/run.sh
+#   tests/wine/run.sh [CHECK...]     (all checks, or the named check_ functions)
 #
 # Variables (defaults in brackets):
 #   LAPBUNDLE_EXE     the program [build-win64/core/lapbundle.exe]
@@ -201,8 +201,10 @@ check_replace() {
 started=$SECONDS
 prepare
 # Each check leaves no program running (a failed one ends its own).
-for one in check_kit check_first_run check_keyboard check_fatal_stop check_close_request \
-  check_path_name check_double_click check_replace; do
+checks=("$@")
+[ ${#checks[@]} -gt 0 ] || checks=(check_kit check_first_run check_keyboard check_fatal_stop
+  check_close_request check_path_name check_double_click check_replace)
+for one in "${checks[@]}"; do
   "$one"
   [ -z "$APP_PID" ] || stop_wine
 done
