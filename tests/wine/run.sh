@@ -177,6 +177,19 @@ check_double_click() {
   check "double-click: a further click ends the program" app_ended 0
 }
 
+# The close box while the action packs: the archive is finished, then the
+# program ends.
+check_close_while_packing() {
+  make_game --screen 3840x2160
+  default_settings >"$GAME/lapbundle.prf"
+  start_app || { fail "close while packing: the window opens"; return; }
+  press_button
+  sleep 0.2
+  click_close_box
+  check "close while packing: the program ends with 0" app_ended 0
+  check "close while packing: the archive is whole" unzip -tqq "$GAME/zip/$NAME.zip"
+}
+
 # An archive of the same name is replaced: the new one takes the name at
 # once (the old bytes are never written over, so a link to the old archive
 # keeps them), and no temporary file is left in zip.
@@ -203,7 +216,7 @@ prepare
 # Each check leaves no program running (a failed one ends its own).
 checks=("$@")
 [ ${#checks[@]} -gt 0 ] || checks=(check_kit check_first_run check_keyboard check_fatal_stop
-  check_close_request check_path_name check_double_click check_replace)
+  check_close_request check_path_name check_double_click check_close_while_packing check_replace)
 for one in "${checks[@]}"; do
   "$one"
   [ -z "$APP_PID" ] || stop_wine
