@@ -35,7 +35,7 @@ const ImageSlot* FilledSlot(int number) {
 // and a palette; anything larger cannot be an image we would accept.
 std::int64_t MaxImageFileSize() { return imaging::MaxImagePixels() * 4 + (std::int64_t{1} << 20); }
 
-// Reads a whole file into pooled memory. nullptr when it cannot be opened
+// Reads a whole file into image memory. nullptr when it cannot be opened
 // (missing, a folder, held for writing by another program) or read in full.
 std::uint8_t* ReadWholeFile(std::string_view path, std::size_t* size) {
   platform::File* file = platform::OpenFile(path, platform::OpenMode::kReadDenyWrite);
@@ -61,7 +61,7 @@ std::uint8_t* ReadWholeFile(std::string_view path, std::size_t* size) {
 
 // The picture in a file's bytes, which it takes over. An uncompressed
 // 24-bit bottom-up BMP keeps its rows where they were read; anything else is
-// decoded to 32 bits and the bytes go back to the pool.
+// decoded to 32 bits and the bytes are released.
 ImageBuffer* PictureOf(std::uint8_t* data, std::size_t size, int* depth) {
   BmpRows24 stored;
   if (FindBmpRows24(data, size, &stored)) {
@@ -170,7 +170,4 @@ int ImageSlotDepth(int slot) {
 
 void FreeImageSlot(int slot) { slots.release(slot); }
 
-void FreeAllImageSlots() {
-  slots.clear();
-  imaging::TrimMemory();
-}
+void FreeAllImageSlots() { slots.clear(); }

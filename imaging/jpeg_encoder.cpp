@@ -41,23 +41,16 @@ struct Compression {
 }
 
 #ifdef JCS_EXTENSIONS
-// libjpeg-turbo takes blue-green-red rows as they are: the rows go in by
-// pointer, a batch at a time, with no copy. libjpeg only reads input rows.
+// libjpeg-turbo takes blue-green-red rows as they are: each row goes in by
+// pointer, with no copy. libjpeg only reads input rows.
 constexpr J_COLOR_SPACE kInputSpace = JCS_EXT_BGR;
 
+// Each picture row, top to bottom (the rows in memory come bottom-up).
 void WriteRows(Compression* c) {
-  constexpr int kBatch = 32;
-  JSAMPROW batch[kBatch];
-  int next = 0;  // picture row, top first; stored at row height - 1 - next
-  while (next < c->height) {
-    int count = 0;
-    for (; count < kBatch && next + count < c->height; ++count) {
-      const std::size_t stored = static_cast<std::size_t>(c->height - 1 - (next + count));
-      batch[count] = const_cast<JSAMPROW>(c->pixels + static_cast<std::size_t>(c->stride) * stored);
-    }
-    const auto written = jpeg_write_scanlines(&c->info, batch, static_cast<JDIMENSION>(count));
-    if (written == 0) return;  // jpeg_finish_compress then reports the missing rows
-    next += static_cast<int>(written);
+  for (int y = c->height - 1; y >= 0; --y) {
+    JSAMPROW row = const_cast<JSAMPROW>(c->pixels + static_cast<std::size_t>(c->stride) * y);
+    // A row not taken: jpeg_finish_compress then reports the missing rows.
+    if (jpeg_write_scanlines(&c->info, &row, 1) != 1) return;
   }
 }
 #else

@@ -6,7 +6,6 @@
 #include <cstring>
 #include <limits>
 #include <new>
-#include <utility>
 
 #include "imaging/bmp_decoder.h"
 #include "platform/platform.h"
@@ -20,69 +19,15 @@ struct PixelBlock {
 namespace imaging {
 namespace {
 
-// Every piece of memory starts with its capacity, so it can be pooled again
-// when only its address comes back.
+// Every piece of memory starts with its size, so that a block can be freed
+// the way it was made when only its address comes back.
 struct alignas(16) MemoryHeader {
-  std::size_t capacity;
+  std::size_t size;
 };
-
-constexpr std::size_t kPooledMinimum = std::size_t{1} << 20;
-constexpr int kPoolSize = 2;
-MemoryHeader* pool[kPoolSize] = {};
-
-// Large requests are rounded up to whole mebibytes with some room to spare,
-// so that a block freed by one step (the file read) serves the next one of
-// nearly the same size (the 24-bit rows of a save).
-std::size_t CapacityFor(std::size_t bytes) {
-  if (bytes < kPooledMinimum) return bytes;
-  return (bytes + (std::size_t{1} << 16) + kPooledMinimum - 1) & ~(kPooledMinimum - 1);
-}
 
 // Blocks of a mebibyte or more come from the platform's large-block
 // allocator (huge pages where available), the rest from the heap.
-MemoryHeader* NewBlock(std::size_t capacity) {
-  const std::size_t total = sizeof(MemoryHeader) + capacity;
-  void* raw = capacity >= kPooledMinimum ? platform::AllocateLargeBlock(total) : std::malloc(total);
-  auto* header = static_cast<MemoryHeader*>(raw);
-  if (header != nullptr) header->capacity = capacity;
-  return header;
-}
-
-void FreeBlock(MemoryHeader* header) {
-  if (header == nullptr) return;
-  if (header->capacity >= kPooledMinimum) {
-    platform::FreeLargeBlock(header, sizeof(MemoryHeader) + header->capacity);
-  } else {
-    std::free(header);
-  }
-}
-
-MemoryHeader* TakeFromPool(std::size_t bytes) {
-  int best = -1;
-  for (int i = 0; i < kPoolSize; ++i) {
-    const MemoryHeader* entry = pool[i];
-    if (entry == nullptr || entry->capacity < bytes) continue;
-    if (entry->capacity - bytes > bytes / 4 + 2 * kPooledMinimum) continue;  // too wasteful
-    if (best < 0 || entry->capacity < pool[best]->capacity) best = i;
-  }
-  if (best < 0) return nullptr;
-  MemoryHeader* found = pool[best];
-  pool[best] = nullptr;
-  return found;
-}
-
-void PutIntoPool(MemoryHeader* header) {
-  int smallest = 0;
-  for (int i = 0; i < kPoolSize; ++i) {
-    if (pool[i] == nullptr) {
-      pool[i] = header;
-      return;
-    }
-    if (pool[i]->capacity < pool[smallest]->capacity) smallest = i;
-  }
-  if (pool[smallest]->capacity < header->capacity) std::swap(pool[smallest], header);
-  FreeBlock(header);
-}
+constexpr std::size_t kLargeMinimum = std::size_t{1} << 20;
 
 }  // namespace
 
@@ -90,26 +35,21 @@ std::int64_t MaxImagePixels() { return kMaxImagePixels; }
 
 std::uint8_t* AcquireMemory(std::size_t bytes) {
   if (bytes > std::numeric_limits<std::size_t>::max() / 2) return nullptr;
-  MemoryHeader* header = bytes >= kPooledMinimum ? TakeFromPool(bytes) : nullptr;
-  if (header == nullptr) header = NewBlock(CapacityFor(bytes));
+  const std::size_t total = sizeof(MemoryHeader) + bytes;
+  void* raw = bytes >= kLargeMinimum ? platform::AllocateLargeBlock(total) : std::malloc(total);
+  auto* header = static_cast<MemoryHeader*>(raw);
   if (header == nullptr) return nullptr;
+  header->size = bytes;
   return reinterpret_cast<std::uint8_t*>(header + 1);
 }
 
 void ReleaseMemory(std::uint8_t* memory) {
   if (memory == nullptr) return;
   MemoryHeader* header = reinterpret_cast<MemoryHeader*>(memory) - 1;
-  if (header->capacity >= kPooledMinimum) {
-    PutIntoPool(header);
+  if (header->size >= kLargeMinimum) {
+    platform::FreeLargeBlock(header, sizeof(MemoryHeader) + header->size);
   } else {
-    FreeBlock(header);
-  }
-}
-
-void TrimMemory() {
-  for (MemoryHeader*& entry : pool) {
-    FreeBlock(entry);
-    entry = nullptr;
+    std::free(header);
   }
 }
 

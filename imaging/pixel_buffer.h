@@ -9,8 +9,7 @@
 //
 // A pixel block never changes once it is filled, so several handles may share
 // one block: a copied slot refers to the block of its source until either is
-// released. Large blocks go back to a small pool when released, because first
-// touching fresh pages costs more than the work done on them.
+// released.
 #pragma once
 
 #include <cstddef>
@@ -34,12 +33,10 @@ namespace imaging {
 // The largest number of pixels an image may have; larger sizes fail.
 std::int64_t MaxImagePixels();
 
-// Raw memory of at least `bytes` bytes, or nullptr. Give it back with
-// ReleaseMemory; large blocks are pooled for the next request of similar size.
+// Raw memory of `bytes` bytes, or nullptr. Give it back with ReleaseMemory.
+// Blocks of a mebibyte or more come from the platform's large blocks.
 std::uint8_t* AcquireMemory(std::size_t bytes);
 void ReleaseMemory(std::uint8_t* memory);
-// Frees the pooled blocks.
-void TrimMemory();
 
 // Pixel blocks in the form the decoders ask for: `count` pixels, or nullptr.
 std::uint32_t* AcquirePixels(std::size_t count);

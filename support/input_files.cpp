@@ -107,11 +107,6 @@ std::int64_t ReadInputFile(InputFileId number, void* destination, std::int64_t c
   auto* out = static_cast<unsigned char*>(destination);
   std::int64_t delivered = TakeBuffered(in, out, count);
   if (delivered == count) return delivered;
-  if (count >= kReadAhead) {
-    // Large requests bypass the buffer: a whole-file read is one platform read.
-    const std::int64_t got = platform::ReadFile(in->file, out + delivered, count - delivered);
-    return got > 0 ? delivered + got : delivered;
-  }
   const std::int64_t got = platform::ReadFile(in->file, in->buffer, kReadAhead);
   in->offset = 0;
   in->filled = got > 0 ? got : 0;

@@ -52,16 +52,14 @@ void ParseLine(std::string_view text, std::size_t begin, std::size_t end, Parsed
 }  // namespace
 
 bool NextLine(std::string_view text, std::size_t* pos, ParsedLine* line) {
-  // Raw pointers keep this loop cheap: it touches every byte of the file.
-  const char* const data = text.data();
   const std::size_t size = text.size();
   std::size_t i = *pos;
   while (i < size) {
-    while (i < size && IsBreak(data[i])) ++i;
+    while (i < size && IsBreak(text[i])) ++i;
     const std::size_t lineBegin = i;
-    while (i < size && IsBlank(data[i])) ++i;
+    while (i < size && IsBlank(text[i])) ++i;
     const std::size_t begin = i;
-    while (i < size && !IsBreak(data[i])) ++i;
+    while (i < size && !IsBreak(text[i])) ++i;
     if (i > begin) {
       line->lineBegin = lineBegin;
       ParseLine(text, begin, i, line);

@@ -60,16 +60,7 @@ inline int CompareText(const std::string& a, const std::string& b, bool ignoreCa
     const int c = common == 0 ? 0 : std::memcmp(a.data(), b.data(), common);
     if (c != 0) return c < 0 ? -1 : 1;
   } else {
-    // Equal bytes need no folding: skip the common start eight bytes at a
-    // time (sort keys such as time stamps share long prefixes).
-    std::size_t i = 0;
-    for (; i + 8 <= common; i += 8) {
-      std::uint64_t x, y;
-      std::memcpy(&x, a.data() + i, 8);
-      std::memcpy(&y, b.data() + i, 8);
-      if (x != y) break;
-    }
-    for (; i < common; ++i) {
+    for (std::size_t i = 0; i < common; ++i) {
       if (a[i] == b[i]) continue;
       const unsigned char x = FoldAsciiCase(static_cast<unsigned char>(a[i]));
       const unsigned char y = FoldAsciiCase(static_cast<unsigned char>(b[i]));

@@ -1,8 +1,6 @@
 // Large blocks straight from the kernel, aligned to 2 MiB and marked for
 // transparent huge pages: a full-size screenshot then takes a few dozen page
-// faults instead of thousands. The pages are then mapped in one call, which
-// matters where huge pages cannot be had: one fault per 4 KiB page costs
-// about twice as much as mapping them all at once.
+// faults instead of thousands.
 #include <sys/mman.h>
 
 #include <cstdint>
@@ -23,7 +21,6 @@ void FreeLargeBlock(void* block, std::size_t) { std::free(block); }
 namespace {
 
 constexpr std::size_t kHugePage = std::size_t{2} << 20;
-constexpr std::size_t kSmallPage = 4096;
 
 std::size_t RoundUp(std::size_t bytes) { return (bytes + kHugePage - 1) & ~(kHugePage - 1); }
 
@@ -42,12 +39,9 @@ void* AllocateLargeBlock(std::size_t bytes) {
   const std::uintptr_t end = start + span;
   if (end > aligned + length) munmap(reinterpret_cast<void*>(aligned + length), end - aligned - length);
   void* block = reinterpret_cast<void*>(aligned);
-  // Advice only: where either call fails (an older kernel), the pages come
-  // one fault at a time as before.
+  // Advice only: where it fails (no huge pages), the pages come one 4 KiB
+  // fault at a time.
   madvise(block, length, MADV_HUGEPAGE);
-#if defined(MADV_POPULATE_WRITE)
-  madvise(block, (bytes + kSmallPage - 1) & ~(kSmallPage - 1), MADV_POPULATE_WRITE);
-#endif
   return block;
 }
 

@@ -10,40 +10,12 @@ namespace platform {
 
 namespace {
 
-// The zone offset in force now, in seconds east of UTC. A folder scan asks
-// for it once per file, so it is worked out again only when the second or
-// the zone (as the C library last read it: names and base offset) changes.
+// The zone offset in force now, in seconds east of UTC.
 bool OffsetNow(long* offset) {
-  struct Zone {
-    time_t at = -1;
-    long base = 0;
-    int daylight = 0;
-    const char* names[2] = {nullptr, nullptr};
-    long offset = 0;
-    bool operator==(const Zone& o) const {
-      return at == o.at && base == o.base && daylight == o.daylight &&
-             names[0] == o.names[0] && names[1] == o.names[1];
-    }
-  };
-  static Zone known;
-  const auto current = [](time_t now) {
-    Zone z;
-    z.at = now;
-    z.base = timezone;
-    z.daylight = daylight;
-    z.names[0] = tzname[0];
-    z.names[1] = tzname[1];
-    return z;
-  };
   const time_t now = time(nullptr);
-  if (!(current(now) == known)) {
-    struct tm local;
-    if (localtime_r(&now, &local) == nullptr) return false;
-    // localtime_r may have read the zone for the first time: key on what it found.
-    known = current(now);
-    known.offset = local.tm_gmtoff;
-  }
-  *offset = known.offset;
+  struct tm local;
+  if (localtime_r(&now, &local) == nullptr) return false;
+  *offset = local.tm_gmtoff;
   return true;
 }
 
