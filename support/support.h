@@ -120,8 +120,8 @@ using InputFileId = std::intptr_t;
 InputFileId OpenInputFile(InputFileId number, std::string_view path);
 // Size in bytes; -1 for a number without a file.
 std::int64_t InputFileLength(InputFileId number);
-// Reads up to count bytes; requests under 4,096 bytes are served from a
-// read-ahead buffer, larger ones go straight to the platform. 0 at the end
-// or for a number without a file.
+// Reads up to count bytes through a 4,096-byte read-ahead buffer, so one
+// call delivers at most what is buffered plus one refill; 0 at the end or
+// for a number without a file.
 std::int64_t ReadInputFile(InputFileId number, void* destination, std::int64_t count);
 void CloseInputFile(InputFileId number);
