@@ -1,5 +1,6 @@
 // Every disk call and pause of the platform layer passes through this table
-// so that tests can count calls and make the Nth one fail.
+// so that tests can count calls and make the Nth one fail; pauses are
+// counted here and handed to the pause handler or the backend's sleep.
 #include "platform/fault_table.h"
 
 #include <array>
@@ -16,6 +17,7 @@ struct OpCounter {
 std::array<OpCounter, static_cast<int>(Op::kCount)> counters;
 long long pausedMs = 0;
 bool pausesEnabled = true;
+PauseHandler pauseHandler = nullptr;
 
 OpCounter& Counter(Op op) { return counters[static_cast<int>(op)]; }
 
@@ -45,8 +47,17 @@ void ResetFaults() {
 
 void SetPausesEnabled(bool enabled) { pausesEnabled = enabled; }
 
-bool PausesEnabled() { return pausesEnabled; }
+void SetPauseHandler(PauseHandler handler) { pauseHandler = handler; }
 
-void CountPause(int milliseconds) { pausedMs += milliseconds; }
+void PauseMs(int milliseconds) {
+  CallFails(Op::kPause);
+  pausedMs += milliseconds;
+  if (!pausesEnabled || milliseconds <= 0) return;
+  if (pauseHandler != nullptr) {
+    pauseHandler(milliseconds);
+  } else {
+    SleepMs(milliseconds);
+  }
+}
 
 }  // namespace platform

@@ -7,9 +7,8 @@ namespace platform {
 
 // Counts one call of `op`; true when the tests asked this call to fail.
 bool CallFails(Op op);
-// Whether PauseMs really sleeps.
-bool PausesEnabled();
-// Adds to the milliseconds counted by PausedMs.
-void CountPause(int milliseconds);
+// Sleeps the calling thread (each backend's own call); PauseMs decides
+// whether and how long.
+void SleepMs(int milliseconds);
 
 }  // namespace platform

@@ -36,20 +36,7 @@ bool FileTimeToLocal(FileTime utc, LocalTime* out) {
   return true;
 }
 
-namespace {
-PauseHandler pauseHandler = nullptr;
-}  // namespace
-
-void SetPauseHandler(PauseHandler handler) { pauseHandler = handler; }
-
-void PauseMs(int milliseconds) {
-  CallFails(Op::kPause);
-  CountPause(milliseconds);
-  if (!PausesEnabled() || milliseconds <= 0) return;
-  if (pauseHandler != nullptr) {
-    pauseHandler(milliseconds);
-    return;
-  }
+void SleepMs(int milliseconds) {
   struct timespec wait = {milliseconds / 1000, (milliseconds % 1000) * 1000000L};
   while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
   }

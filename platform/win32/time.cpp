@@ -49,20 +49,7 @@ bool FileTimeToLocal(FileTime utc, LocalTime* out) {
   return true;
 }
 
-namespace {
-PauseHandler pauseHandler = nullptr;
-}  // namespace
-
-void SetPauseHandler(PauseHandler handler) { pauseHandler = handler; }
-
-void PauseMs(int milliseconds) {
-  CallFails(Op::kPause);
-  CountPause(milliseconds);
-  if (!PausesEnabled() || milliseconds <= 0) return;
-  if (pauseHandler != nullptr) {
-    pauseHandler(milliseconds);
-    return;
-  }
+void SleepMs(int milliseconds) {
   Sleep(static_cast<DWORD>(milliseconds));
 }
 
