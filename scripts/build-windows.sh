@@ -70,6 +70,7 @@ if [ -n "$bad" ]; then
   echo "lapbundle.exe needs DLLs Windows does not have: $(echo $bad)" >&2
   exit 1
 fi
+scripts/check-windows-imports.sh "$exe"
 echo "Windows build done: $root/$exe"
 
 if [ "$tests" -eq 1 ]; then
