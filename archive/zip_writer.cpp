@@ -5,13 +5,16 @@
 #include "archive/zip_writer.h"
 
 #include <minizip/zip.h>
+#include <zlib.h>
 
 #include <charconv>
 #include <cstdio>
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
+#include "archive/zip_streams.h"
 #include "platform/platform.h"
 #include "support/support.h"
 
@@ -31,6 +34,9 @@ struct WriterState {
   int method = Z_DEFLATED;
   // The first failure met while writing the open archive, 0 while none.
   int failure = 0;
+  std::string path;
+  // Each entry begun, with the size and CRC-32 of the bytes read into it.
+  std::vector<ZipEntryCheck> entries;
 };
 
 WriterState state;
@@ -41,37 +47,9 @@ void NoteFailure(int status) {
   if (status != ZIP_OK && state.failure == 0) state.failure = status < 0 ? status : -1;
 }
 
-// minizip's stdio functions open by file name; the program's paths are
-// Windows-1252 with backslashes, so the open goes through the platform.
-voidpf ZCALLBACK OpenArchiveStream(voidpf /*opaque*/, const char* filename, int mode) {
-  const char* fopenMode = nullptr;
-  if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) == ZLIB_FILEFUNC_MODE_READ) {
-    fopenMode = "rb";
-  } else if ((mode & ZLIB_FILEFUNC_MODE_EXISTING) != 0) {
-    fopenMode = "r+b";
-  } else if ((mode & ZLIB_FILEFUNC_MODE_CREATE) != 0) {
-    fopenMode = "wb";
-  }
-  if (filename == nullptr || fopenMode == nullptr) return nullptr;
-  return platform::OpenStdioFile(filename, fopenMode);
-}
-
-// stdio may drop a failed write without telling fwrite's caller (glibc
-// reports the full count when a buffer flush inside fwrite fails), and the
-// buffered bytes are gone by the time fclose runs. The stream's error flag
-// still knows, so the close reports it.
-int ZCALLBACK CloseArchiveStream(voidpf /*opaque*/, voidpf stream) {
-  auto* file = static_cast<std::FILE*>(stream);
-  bool failed = std::ferror(file) != 0;
-  if (std::fclose(file) != 0) failed = true;
-  return failed ? EOF : 0;
-}
-
 zipFile OpenZip(const std::string& path, int mode) {
   zlib_filefunc_def functions;
-  fill_fopen_filefunc(&functions);
-  functions.zopen_file = OpenArchiveStream;
-  functions.zclose_file = CloseArchiveStream;
+  FillArchiveStreamFunctions(&functions);
   return zipOpen2(path.c_str(), mode, nullptr, &functions);
 }
 
@@ -113,14 +91,17 @@ bool ReadFileStamp(std::string_view path, DateValue* date, std::int64_t* size) {
   platform::CloseFile(probe);
   platform::FileInfo info;
   if (!platform::GetFileInfo(path, &info)) return false;
+  // A time the platform cannot convert gives 0, which is stored as the
+  // first MS-DOS moment like every early time: the file is packed anyway.
   *date = FileTimeToDate(info.written);
   *size = info.size;
-  return *date != 0;
+  return true;
 }
 
-// Streams the file's bytes into the entry that has just begun. The status of
-// the last chunk write; -1 when nothing was written or reading failed.
-int StreamFile(std::string_view path, std::int64_t size) {
+// Streams the file's bytes into the entry that has just begun, noting their
+// count and CRC-32 in `check`. The status of the last chunk write; -1 when
+// nothing was written or reading failed.
+int StreamFile(std::string_view path, std::int64_t size, ZipEntryCheck* check) {
   if (size == 0) return -1;
   platform::File* file = platform::OpenFile(path, platform::OpenMode::kReadDenyWrite);
   if (file == nullptr) {
@@ -144,6 +125,9 @@ int StreamFile(std::string_view path, std::int64_t size) {
       break;
     }
     if (got == 0) break;
+    check->size += static_cast<std::uint64_t>(got);
+    check->crc = static_cast<std::uint32_t>(
+        crc32(check->crc, reinterpret_cast<const Bytef*>(buffer.get()), static_cast<uInt>(got)));
     // A failed chunk does not stop the loop; a later chunk's status replaces
     // its result, but the archive remembers the failure.
     result = zipWriteInFileInZip(state.openArchive, buffer.get(), static_cast<unsigned>(got));
@@ -169,6 +153,8 @@ std::intptr_t CreateArchive(std::string_view path, int mode) {
     state.openArchive = nullptr;
   }
   state.failure = 0;
+  state.entries.clear();
+  state.path = std::string(path);
   // minizip takes a C string: a path with a NUL in it would name another file.
   if (path.find('\0') != std::string_view::npos) return 0;
   state.openArchive = OpenZip(std::string(path), mode);
@@ -199,7 +185,8 @@ int AddFileToArchive(std::string_view path, int keepPath) {
     NoteFailure(status);
     return status;
   }
-  int result = StreamFile(path, size);
+  state.entries.push_back({name, 0, 0});
+  int result = StreamFile(path, size, &state.entries.back());
   NoteFailure(zipCloseFileInZip(state.openArchive));
   return result;
 }
@@ -208,7 +195,10 @@ int CloseArchive() {
   if (state.openArchive == nullptr) return 0;
   NoteFailure(zipClose(state.openArchive, nullptr));
   state.openArchive = nullptr;
+  // Only an archive whose every write succeeded is worth reading back.
+  if (state.failure == 0) NoteFailure(VerifyArchive(state.path, state.entries));
   int result = state.failure;
   state.failure = 0;
+  state.entries.clear();
   return result;
 }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Forgets any open archive (without finishing it); method 8 from now on.
 void InitZipWriter();
@@ -33,14 +34,30 @@ std::intptr_t CreateArchive(std::string_view path, int mode);
 //                        failed.
 int AddFileToArchive(std::string_view path, int keepPath);
 
-// Finishes and closes the open archive. 0 when it is complete on disk, or
-// when none was open (no file is touched then). Negative when, since
-// CreateArchive, an entry could not begin or was left short of its file
-// (a read, a chunk write or the entry's close failed), a file that exists
-// had an unusable name, or the archive's own close failed: the file is then
-// incomplete and must not be reported as written. Files that were missing
-// before their entry began do not count.
+// Finishes and closes the open archive, then reads it back (VerifyArchive)
+// against the entries as their bytes were read while packing. 0 when it is
+// complete and intact on disk, or when none was open (no file is touched
+// then). Negative when, since CreateArchive, an entry could not begin or was
+// left short of its file (a read, a chunk write or the entry's close
+// failed), a file that exists had an unusable name, the archive's own close
+// failed, or the read-back found it different: the file is then incomplete
+// and must not be reported as written. Files that were missing before their
+// entry began do not count.
 int CloseArchive();
+
+// What an entry must hold: its stored name, and the size and CRC-32 of the
+// bytes packed into it.
+struct ZipEntryCheck {
+  std::string name;
+  std::uint64_t size = 0;
+  std::uint32_t crc = 0;
+};
+
+// Reads the archive at `path` with minizip's reader and inflates every
+// entry. 0 when it holds exactly the expected entries, in order, each with
+// its name, size and CRC-32 (the directory's and that of the bytes actually
+// inflated); negative otherwise, or when it cannot be opened or read.
+int VerifyArchive(std::string_view path, const std::vector<ZipEntryCheck>& expected);
 
 // The entry name for a path: with keepPath 0 the text after the last "\" or
 // "/" (or after a leading double quote), up to a double quote; with any

@@ -87,7 +87,7 @@ bool startUp();
 // order (defaults for a missing file or key) and notes whether it opened.
 void readSettings();
 // Creates the settings file with the values read at start-up (never the
-// window's live states); nothing when it cannot be created.
+// window's live states); nothing when it exists or cannot be created.
 void writeSettings();
 // Shut-down: writes the settings on a first run, releases everything.
 // Returns the process exit code (0); the caller ends the process.

@@ -5,8 +5,10 @@
 // record position), so every read goes through a bounded view of the bytes
 // actually read: a position outside them, negative or far beyond the end,
 // reads as zero. Positions are 64-bit, so no offset arithmetic can overflow.
+#include <algorithm>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "core/app.h"
 
@@ -86,6 +88,24 @@ bool loadIntoBuffer(const std::string& path) {
 
 BoundedBytes bufferBytes() { return BoundedBytes(app().fileBuffer, app().fileLength); }
 
+// A stored track path comes from a file anyone could have written: one
+// that climbs out of Tracks (a ".." component; Windows also takes ". ." and
+// "..." that way) or names a drive or stream (":") must not make the tool
+// read or pack a file from elsewhere.
+bool staysInsideTracks(std::string_view path) {
+  if (path.find(':') != std::string_view::npos) return false;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find_first_of("\\/", start);
+    if (end == std::string_view::npos) end = path.size();
+    const std::string_view part = path.substr(start, end - start);
+    const bool dotsOnly = part.find_first_not_of(". ") == std::string_view::npos;
+    if (dotsOnly && std::count(part.begin(), part.end(), '.') >= 2) return false;
+    start = end + 1;
+  }
+  return true;
+}
+
 }  // namespace
 
 void readSaveGame() {
@@ -108,9 +128,14 @@ void readSaveGame() {
 
 void readTrackFile() {
   AppState& s = app();
+  s.timeOrSpeed = 0;
+  if (!staysInsideTracks(s.trackPath)) {
+    // As for a missing track file, but nothing is opened or packed.
+    s.trackFile.clear();
+    return;
+  }
   // The stored path normally begins with a backslash, so none is inserted.
   s.trackFile = s.workDir + "Tracks" + s.trackPath + ".trk";
-  s.timeOrSpeed = 0;
   if (!loadIntoBuffer(s.trackFile)) return;
   const BoundedBytes bytes = bufferBytes();
 

@@ -33,10 +33,12 @@ void readSettings() {
 }
 
 // Writes the values read at start-up (never the window's live states), in
-// the same order as they are read.
+// the same order as they are read. Only a file that does not exist is
+// created: one that was merely unreadable at start (locked by another
+// program, say) keeps what the user wrote in it.
 void writeSettings() {
   const AppState& s = app();
-  if (SettingsFile::create(s.workDir + std::string(kSettingsName)) == 0) return;
+  if (SettingsFile::createNew(s.workDir + std::string(kSettingsName)) == 0) return;
   SettingsFile::writeInt("Track", s.includeTrack);
   SettingsFile::writeInt("Game", s.includeGame);
   SettingsFile::writeInt("Screen", s.includeScreen);

@@ -1,4 +1,4 @@
-// Plain file operations on program paths: make a folder, copy, delete.
+// Plain file operations on program paths: make a folder, copy, delete, rename.
 #include <string>
 #include <string_view>
 
@@ -23,4 +23,9 @@ int CopyFileOver(std::string_view source, std::string_view target) {
 int RemoveFile(std::string_view path) {
   if (path.empty()) return 0;
   return platform::DeleteFileAt(path) ? 1 : 0;
+}
+
+int MoveFileOver(std::string_view source, std::string_view target) {
+  if (source.empty() || target.empty()) return 0;
+  return platform::ReplaceFileWith(source, target) ? 1 : 0;
 }

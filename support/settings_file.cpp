@@ -256,14 +256,22 @@ void close() {
   g_store = Store{};
 }
 
-int create(std::string_view name) {
+namespace {
+
+int CreateWith(std::string_view name, platform::OpenMode mode) {
   close();
-  platform::File* file = platform::OpenFile(name, platform::OpenMode::kCreateDenyWrite);
+  platform::File* file = platform::OpenFile(name, mode);
   if (file == nullptr) return 0;
   g_store.active = true;
   g_store.file = file;
   return 1;
 }
+
+}  // namespace
+
+int create(std::string_view name) { return CreateWith(name, platform::OpenMode::kCreateDenyWrite); }
+
+int createNew(std::string_view name) { return CreateWith(name, platform::OpenMode::kCreateNew); }
 
 void writeInt(std::string_view key, std::int32_t value) { StoreValue(key, std::to_string(value)); }
 

@@ -37,6 +37,9 @@ void close();
 // Creates or truncates the file at once (plain mode, no entries). Non-zero
 // on success; 0 when it cannot be created (no store is active then).
 int create(std::string_view name);
+// Like create, but only when no file of that name exists: an existing file
+// is never emptied. 0 when the name is taken or the file cannot be made.
+int createNew(std::string_view name);
 // Store a decimal number / a text under the key (replacing the first match,
 // or adding a line after the last key before the first group header).
 void writeInt(std::string_view key, std::int32_t value);
@@ -97,10 +100,14 @@ void finish(int n);
 // 0 when it exists already or cannot be made.
 int MakeDirectory(std::string_view path);
 // Copies a file over an existing target, keeping the source's last-write
-// time and permission bits; 0 on failure or an empty name.
+// time and permission bits; 0 on failure or an empty name. A target that is
+// the source itself (by another name or letter case) fails untouched.
 int CopyFileOver(std::string_view source, std::string_view target);
 // Deletes a file; 0 on failure.
 int RemoveFile(std::string_view path);
+// Renames source to target in one step, replacing an existing target; 0 on
+// failure (both files then stay as they were) or an empty name.
+int MoveFileOver(std::string_view source, std::string_view target);
 
 // Numbered input files. The number -1 asks for a fresh object: the result is
 // then its handle, passed in place of a number afterwards.

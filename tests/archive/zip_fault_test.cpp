@@ -4,7 +4,10 @@
 #include <sys/mount.h>
 #include <unistd.h>
 
+#include <zlib.h>
+
 #include <string>
+#include <vector>
 
 #include "archive/zip_writer.h"
 #include "platform/platform.h"
@@ -79,11 +82,38 @@ TEST_F(ZipFaultTest, AddReportsTheStatusOfTheLastChunk) {
 }
 
 TEST_F(ZipFaultTest, AFailedArchiveCloseMakesTheCloseFail) {
-  // The archive's stream is the last thing closed.
+  // The archive's stream is closed last but one, before its read-back.
   long closes = CleanCount(Op::kClose);
-  ASSERT_GT(closes, 0);
-  platform::FailNthCall(Op::kClose, closes);
+  ASSERT_GT(closes, 1);
+  platform::FailNthCall(Op::kClose, closes - 1);
   EXPECT_LT(WriteArchive(), 0);
+}
+
+TEST_F(ZipFaultTest, ReadBackFindsAnyDifferenceFromWhatWasPacked) {
+  ASSERT_EQ(WriteArchive(), 0);
+  const auto check = [](const char* name, const std::string& bytes) {
+    const auto* data = reinterpret_cast<const Bytef*>(bytes.data());
+    return ZipEntryCheck{name, bytes.size(),
+                         static_cast<std::uint32_t>(crc32(0, data, static_cast<uInt>(bytes.size())))};
+  };
+  const ZipEntryCheck shot = check("shot.bmp", folder_.read("shot.bmp"));
+  const ZipEntryCheck game = check("race.gam", folder_.read("race.gam"));
+  const std::string path = folder_.programPath("out.zip");
+  EXPECT_EQ(VerifyArchive(path, {shot, game}), 0);
+
+  ZipEntryCheck renamed = shot, resized = shot, recrc = shot;
+  renamed.name = "shot.BMP";
+  resized.size += 1;
+  recrc.crc ^= 1;
+  const std::vector<std::vector<ZipEntryCheck>> wrong = {
+      {shot}, {game, shot}, {shot, game, game}, {renamed, game}, {resized, game}, {recrc, game}};
+  for (const auto& expected : wrong) EXPECT_LT(VerifyArchive(path, expected), 0);
+
+  // A damaged byte inside the first entry's compressed data.
+  std::string bytes = folder_.read("out.zip");
+  bytes[100] = static_cast<char>(bytes[100] ^ 0x55);
+  folder_.write("out.zip", bytes);
+  EXPECT_LT(VerifyArchive(path, {shot, game}), 0);
 }
 
 TEST_F(ZipFaultTest, AFileThatCannotBeReadLeavesItsEntryShort) {

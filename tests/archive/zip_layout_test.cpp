@@ -79,6 +79,8 @@ TEST_F(ZipWriterTest, StampsTheLocalLastWriteTimeInDosForm) {
       {"UTC0", Utc(2038, 1, 19, 3, 14, 7), DosTime(3, 14, 6), DosDate(2038, 1, 19)},
       // MS-DOS dates begin in 1980: earlier times take its first moment.
       {"UTC0", Utc(1975, 6, 1, 12, 0, 0), DosTime(0, 0, 0), DosDate(1980, 1, 1)},
+      // The very first local moment is a date like any other.
+      {"UTC0", 0, DosTime(0, 0, 0), DosDate(1980, 1, 1)},
   };
   for (const StampCase& c : cases) {
     SCOPED_TRACE(std::string(c.zone) + " " + std::to_string(c.utc));

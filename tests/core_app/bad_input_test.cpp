@@ -14,6 +14,11 @@
 namespace {
 
 using Names = std::vector<std::string>;
+
+Names operator+(Names a, const Names& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
 const std::string kName = "oakfield_Ann Lee_973";
 
 class BadInputTest : public AppTest {
@@ -60,6 +65,18 @@ TEST_F(BadInputTest, NoUsableZipFolderShowsErrorAndTouchesNothing) {
       {"zip is a file", true, ""},
       {"name with a folder separator", false, "a/b"},
       {"name with a backslash", false, "a\\b"},
+      // Through zip to the files being packed: they must stay as they are.
+      {"name of the saved game", false, "..\\Saves\\Race1"},
+      {"name of the screenshot", false, "..\\Screens\\Screen1"},
+      // Characters Windows refuses in file names.
+      {"colon", false, "a:b"},
+      {"star", false, "a*b"},
+      {"question mark", false, "a?b"},
+      {"double quote", false, "a\"b"},
+      {"less than", false, "a<b"},
+      {"greater than", false, "a>b"},
+      {"bar", false, "a|b"},
+      {"control character", false, "a\tb"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -67,7 +84,13 @@ TEST_F(BadInputTest, NoUsableZipFolderShowsErrorAndTouchesNothing) {
     headless::Reset();
     writeGame();
     if (c.zipIsAFile) folder_.write("zip", "a file where the folder belongs");
+    const auto sources = [&] {
+      return FolderNames(folder_.hostPath("Saves")) + FolderNames(folder_.hostPath("Screens")) +
+             Names({folder_.read("Saves/Race1.gam"), folder_.read("Screens/Screen1.bmp")});
+    };
+    const Names before = sources();
     startThenPress(c.typedName);
+    EXPECT_EQ(sources(), before);
     EXPECT_EQ(headless::TextHistory(50), Names({"Make Zip", " Wait", "End"}));
     EXPECT_EQ(headless::ControlAt(5).text, "Error");
     if (c.zipIsAFile) {

@@ -90,12 +90,14 @@ TEST_F(MakeZipTest, EachOutcomeShowsItsCaptionsAndStatus) {
        "Error",
        {bmp},
        300},
+      // A folder in the way: the archive is written whole under its
+      // temporary name, then cannot take its own.
       {"archive not created",
-       [&] { folder_.makeFolder("zip/" + zip); },  // a folder in the way
+       [&] { folder_.makeFolder("zip/" + zip); },
        {"Make Zip", " Wait", "Wait ", " Wait", "End"},
        "Error",
        {bmp, gam, zip},
-       600},
+       600 + 3 * kChunkPauseMs},
       // An archive that could not be finished is an error, and removed; the
       // staged copies stay so that nothing is lost.
       {"archive incomplete",
@@ -272,6 +274,52 @@ TEST_F(MakeZipTest, AnExistingArchiveIsReplaced) {
   pressAndEnd();
   EXPECT_EQ(entryNames(archive(kName + ".zip")).size(), 3u);
   shutDown(false);
+}
+
+TEST_F(MakeZipTest, InputWhileTheActionRunsIsDroppedAndACloseIsKept) {
+  for (const bool closeToo : {false, true}) {
+    SCOPED_TRACE(closeToo);
+    std::filesystem::remove_all(folder_.hostPath("zip"));
+    headless::Reset();
+    start(smallScreenshot());
+    headless::PushClick(50);
+    // The second click of a double-click, and typing, while the action runs.
+    headless::PushClick(50);
+    headless::MarkLastDuringAction();
+    headless::PushTyping(5, "late");
+    headless::MarkLastDuringAction();
+    if (closeToo) {
+      headless::PushClose();
+      headless::MarkLastDuringAction();
+    }
+    runEventLoop();
+    EXPECT_EQ(app().actionState, 1);  // "End" was never pressed
+    EXPECT_EQ(headless::ControlAt(5).text, kOk);
+    // Without a close request the tool went on waiting for the user.
+    EXPECT_EQ(headless::RanDry(), !closeToo);
+    shutDown(false);
+  }
+}
+
+TEST_F(MakeZipTest, AFailedActionKeepsTheEarlierArchiveAndNoTemporaryFile) {
+  const std::string zip = kName + ".zip";
+  // The archive cannot be written, or cannot take its name.
+  for (const platform::Op op : {platform::Op::kWrite, platform::Op::kRename}) {
+    SCOPED_TRACE(static_cast<int>(op));
+    std::filesystem::remove_all(folder_.hostPath("zip"));
+    headless::Reset();
+    writeGame(smallScreenshot());
+    folder_.write("zip/" + zip, "the earlier archive");
+    launch();
+    platform::FailNthCall(op, 1, true);
+    pressAndEnd();
+    platform::ResetFaults();
+    EXPECT_EQ(headless::ControlAt(5).text, "Error");
+    EXPECT_EQ(folder_.read("zip/" + zip), "the earlier archive");
+    EXPECT_EQ(FolderNames(folder_.hostPath("zip")),
+              std::vector<std::string>({kName + ".bmp", kName + ".gam", zip}));
+    shutDown(false);
+  }
 }
 
 TEST_F(MakeZipTest, TheLoopRunsTheActionOnceAndEndsOnRequest) {

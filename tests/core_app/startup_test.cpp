@@ -75,6 +75,18 @@ TEST_F(StartUpTest, SecondRunLeavesTheSettingsFileAlone) {
   EXPECT_EQ(headless::ControlAt(2).state, 1);  // keys after a group header are not seen
   EXPECT_EQ(shutDown(false), 0);
   EXPECT_EQ(folder_.read("lapbundle.prf"), edited);
+
+  // Nor is one that another program held while the tool started and let go
+  // of before it ended: it is not replaced by the defaults.
+  headless::Reset();
+  platform::File* holder =
+      platform::OpenFile(folder_.programPath("lapbundle.prf"), platform::OpenMode::kReadWriteDenyWrite);
+  ASSERT_NE(holder, nullptr);
+  ASSERT_TRUE(startUp());
+  EXPECT_FALSE(app().settingsOpened);
+  platform::CloseFile(holder);
+  EXPECT_EQ(shutDown(false), 0);
+  EXPECT_EQ(folder_.read("lapbundle.prf"), edited);
 }
 
 struct SettingsCase {

@@ -273,6 +273,24 @@ TEST_F(RaceTest, TrackPathWithoutBackslashJoinsTheFolderName) {
   EXPECT_EQ(app().trackLength, 4321);
 }
 
+TEST_F(RaceTest, TrackPathLeavingTracksCountsAsNoTrackFile) {
+  RawFile track(64);
+  track.put32(4, 32).put32(28, 4321);
+  folder.write("Saves/Outside.trk", track.bytes());
+  for (const char* path : {"\\..\\Saves\\Outside", "\\Hills/../../Saves/Outside", "\\. .\\Saves\\Outside",
+                           "\\C:\\Outside"}) {
+    SCOPED_TRACE(path);
+    app().trackPath = path;
+    app().trackFile = "stale";
+    platform::ResetFaults();
+    readTrackFile();
+    EXPECT_EQ(platform::CallCount(platform::Op::kOpen), 0);
+    EXPECT_EQ(app().trackFile, "");
+    EXPECT_EQ(app().trackLength, 0);
+    EXPECT_EQ(app().trackPath, path);
+  }
+}
+
 TEST_F(RaceTest, RandomBytesStayWithinTheirFields) {
   std::mt19937 random(20121005);
   for (int round = 0; round < 200; ++round) {

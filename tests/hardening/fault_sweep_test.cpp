@@ -153,7 +153,7 @@ TEST_P(FaultSweepTest, EachCallFailingOnceOrFromThenOnLosesNothing) {
 const Sweep kSweeps[] = {
     {Op::kOpen, "open"},     {Op::kRead, "read"},         {Op::kWrite, "write"},
     {Op::kClose, "close"},   {Op::kMakeFolder, "folder"}, {Op::kCopy, "copy"},
-    {Op::kDelete, "delete"}, {Op::kPause, "pause"},
+    {Op::kDelete, "delete"}, {Op::kRename, "rename"}, {Op::kAllocate, "allocate"},
 };
 
 INSTANTIATE_TEST_SUITE_P(EveryKind, FaultSweepTest, ::testing::ValuesIn(kSweeps),

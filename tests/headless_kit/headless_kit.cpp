@@ -18,6 +18,7 @@ struct Action {
   int control = 0;
   int code = 0;
   std::string text;
+  bool duringAction = false;
 };
 
 struct Kit {
@@ -28,6 +29,8 @@ struct Kit {
   std::vector<ShownMessage> messages;
   std::vector<Flush> flushes;
   std::deque<Action> script;
+  std::deque<Action> arrived;  // input that came while the core was blocked
+  bool busy = false;
   int currentWindow = -1;
   int idleLimit = 1000;
   int idleWaits = 0;
@@ -102,6 +105,9 @@ void PushTyping(int control, const std::string& text) {
 }
 void PushClose() { kit.script.push_back({ActionKind::kClose, 0, 0, {}}); }
 void PushOtherEvent(int code) { kit.script.push_back({ActionKind::kOther, 0, code, {}}); }
+void MarkLastDuringAction() {
+  if (!kit.script.empty()) kit.script.back().duringAction = true;
+}
 void SetIdleLimit(int waits) { kit.idleLimit = waits; }
 bool RanDry() { return kit.ranDry; }
 void SetChosenFolder(const std::string& folder) { kit.chosenFolder = folder; }
@@ -221,11 +227,31 @@ void DisableControl(int control, int flag) {
 void FlushDisplay() {
   kit.flushes.push_back({platform::PausedMs(), GetControlText(50), GetControlText(5),
                          headless::ControlAt(50).enabled});
+  while (!kit.script.empty() && kit.script.front().duringAction) {
+    const headless::Action action = kit.script.front();
+    kit.script.pop_front();
+    if (!kit.busy || action.kind == headless::ActionKind::kClose) kit.arrived.push_back(action);
+  }
+}
+
+void BeginBusy() {
+  kit.log.push_back("BeginBusy");
+  kit.busy = true;
+}
+
+void EndBusy() {
+  kit.log.push_back("EndBusy");
+  kit.busy = false;
 }
 
 int WaitEvent(int /*timeoutMs*/) {
   ++kit.waitCalls;
   kit.lastType = -1;
+  if (!kit.arrived.empty()) {
+    const headless::Action action = kit.arrived.front();
+    kit.arrived.pop_front();
+    return headless::play(action);
+  }
   if (kit.script.empty()) {
     if (++kit.idleWaits <= kit.idleLimit) return 0;
     kit.ranDry = true;

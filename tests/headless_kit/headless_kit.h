@@ -57,6 +57,11 @@ void PushTyping(int control, const std::string& text);
 void PushClose();
 // A non-zero event code the core has no use for (a repaint, say).
 void PushOtherEvent(int code);
+// The action pushed last arrives while the core is blocked in a long action
+// (at its next FlushDisplay) rather than while it waits: between BeginBusy
+// and EndBusy a click or typing is dropped and a close request is kept;
+// otherwise it waits to be played by the next WaitEvent.
+void MarkLastDuringAction();
 // When the script is empty WaitEvent returns 0 up to this many times in a
 // row, then a close request so that a loop under test always ends.
 void SetIdleLimit(int waits);

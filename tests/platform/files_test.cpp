@@ -93,6 +93,30 @@ TEST_F(PlatformFiles, CopyKeepsTimeAndModeAndReplacesTarget) {
   EXPECT_FALSE(dir.exists("x"));
 }
 
+TEST_F(PlatformFiles, CopyOntoItselfFailsAndKeepsTheFile) {
+  dir.write("Race1.gam", "the race");
+  ASSERT_EQ(link(dir.hostPath("Race1.gam").c_str(), dir.hostPath("linked.gam").c_str()), 0);
+  for (const char* target : {"Race1.gam", "RACE1.GAM", "sub\\..\\Race1.gam", "linked.gam"}) {
+    SCOPED_TRACE(target);
+    dir.makeFolder("sub");
+    EXPECT_FALSE(platform::CopyFileKeepTimes(dir.programPath("Race1.gam"), dir.programPath(target)));
+    EXPECT_EQ(dir.read("Race1.gam"), "the race");
+  }
+}
+
+TEST_F(PlatformFiles, ReplaceRenamesOverAnExistingFileAndCreateNewRefusesOne) {
+  dir.write("new.zip", "new");
+  dir.write("old.zip", "old");
+  EXPECT_EQ(platform::OpenFile(dir.programPath("old.zip"), platform::OpenMode::kCreateNew), nullptr);
+  EXPECT_EQ(dir.read("old.zip"), "old");
+  platform::FailNthCall(platform::Op::kRename, 1);
+  EXPECT_FALSE(platform::ReplaceFileWith(dir.programPath("new.zip"), dir.programPath("old.zip")));
+  EXPECT_EQ(dir.read("old.zip"), "old");
+  EXPECT_TRUE(platform::ReplaceFileWith(dir.programPath("new.zip"), dir.programPath("old.zip")));
+  EXPECT_EQ(dir.read("old.zip"), "new");
+  EXPECT_FALSE(dir.exists("new.zip"));
+}
+
 TEST_F(PlatformFiles, FaultTableFailsTheNthCallAndCounts) {
   std::string path = dir.programPath("w.bin");
   platform::File* f = platform::OpenFile(path, platform::OpenMode::kCreateWrite);

@@ -65,6 +65,10 @@ Fl_Widget* NewImageControl(int number, int x, int y, int width, int height);
 void ShowImage(Fl_Widget* control, ImageHandle image);
 ImageHandle ShownImage(Fl_Widget* control);
 
+// True for an input event (mouse, keys, drag and drop) that arrives while
+// the program is busy: it is dropped unhandled.
+bool DropsInput(int event);
+
 // Sets the program icon on a window.
 void SetProgramIcon(Fl_Window* window);
 

@@ -84,8 +84,10 @@ void CloseRequested(Fl_Widget* widget, void*) {
 }
 
 // Sees every event before FLTK handles it, for the window events FLTK
-// gives no virtual hook for: activation, minimising and restoring.
+// gives no virtual hook for: activation, minimising and restoring; and to
+// drop input while the program is busy.
 int Dispatch(int event, Fl_Window* window) {
+  if (DropsInput(event)) return 1;
   auto* kitWindow = dynamic_cast<KitWindow*>(window);
   if (kitWindow && State().windows.get(kitWindow->number())) {
     int number = kitWindow->number();
