@@ -41,6 +41,9 @@ if [ "${1:-}" = "--wine" ]; then
   rm -rf "$work/game" && "$build/tools/make-sample-game" "$work/game" >/dev/null
   export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
+  # The prefix's background processes started without a display; end them,
+  # so that the program starts its own inside the virtual one.
+  /usr/lib/wine/wineserver -k 2>/dev/null || true
   xvfb-run -a -s "-screen 0 1024x768x24" "$0" --shoot "$work/game" "$root/docs/window-wine.png" \
     /usr/lib/wine/wine64 "$exe"
   /usr/lib/wine/wineserver -k 2>/dev/null || true
