@@ -18,7 +18,7 @@
 #include <time.h>
 #include <unistd.h>
 
-#include "tools/close_request.h"
+#include "tests/testing/close_request.h"
 
 #define MAX_RUNS 200
 #define MAX_STEPS 16

@@ -76,9 +76,11 @@ void resetAppState();
 // Allocates the zero-filled file buffer; false when there is no memory.
 bool allocateFileBuffer();
 
-// With `on`, startUp prints the end of each of its steps to stderr and
-// paints the window before it returns (for the start-up benchmark).
-void setStartupTrace(bool on);
+// Called at the end of each start-up step with its name ("main", "display",
+// "init", "settings", "window", "save", "track", "screens", "preview",
+// "name"); nullptr, the default, calls nothing. For the start-up benchmark.
+using StartupStepHook = void (*)(const char* step);
+void setStartupStepHook(StartupStepHook hook);
 // Start-up: true when the event loop may begin; false after the fatal stop
 // (the message was shown; the caller then shuts down without settings) or
 // when start-up could not go on (startFailure says why; nothing was shown).

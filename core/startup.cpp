@@ -1,9 +1,7 @@
 // Start-up and shut-down: fills the state record, builds the window, finds
 // the newest race and proposes a name; at the end stores the settings on a
 // first run and releases everything.
-#include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -33,28 +31,21 @@ void clearRecordFields() {
   s.archiveName.clear();
 }
 
-bool traceOn = false;
+StartupStepHook stepHook = nullptr;
 
-// Notes the end of a start-up step on stderr as microseconds of the
-// monotonic clock, so that a harness on the same clock can place each step
-// after the moment it started the process. Nothing while tracing is off.
-void traceStep(const char* step) {
-  if (!traceOn) return;
-  const auto now = std::chrono::steady_clock::now().time_since_epoch();
-  const auto us = std::chrono::duration_cast<std::chrono::microseconds>(now).count();
-  const std::string line = "startup-trace " + std::string(step) + " " + std::to_string(us) + "\n";
-  std::fputs(line.c_str(), stderr);
+void stepDone(const char* step) {
+  if (stepHook != nullptr) stepHook(step);
 }
 
 }  // namespace
 
-void setStartupTrace(bool on) { traceOn = on; }
+void setStartupStepHook(StartupStepHook hook) { stepHook = hook; }
 
 bool startUp() {
-  traceStep("main");
+  stepDone("main");
   resetAppState();
   InitControlKit();
-  traceStep("display");
+  stepDone("display");
   InitImageStore();
   RegisterJpegEncoder();
   InitZipWriter();
@@ -71,40 +62,34 @@ bool startUp() {
     s.startFailure = "the current folder cannot be read";
     return false;
   }
-  traceStep("init");
+  stepDone("init");
 
   readSettings();
   clearRecordFields();
-  traceStep("settings");
+  stepDone("settings");
   buildMainWindow();
-  traceStep("window");
+  stepDone("window");
 
   if (!findNewestSave()) {
     fatalStop();
     return false;
   }
   SetControlText(13, s.saveName);
-  traceStep("save");
+  stepDone("save");
   MakeDirectory(s.workDir + "zip");
   readTrackFile();
   SetControlText(12, s.trackPath);
-  traceStep("track");
+  stepDone("track");
   findNewestScreenshot();
-  traceStep("screens");
+  stepDone("screens");
   showPreview();
   SetControlText(14, s.screenName);
-  traceStep("preview");
+  stepDone("preview");
   setTrackName();
   computeTimeOrSpeed();
   composeArchiveName();
   SetControlText(5, s.archiveName);
-  traceStep("name");
-  if (traceOn) {
-    // The event loop's first wait would paint; painting here lets the trace
-    // show when the window with its preview is on the display.
-    FlushDisplay();
-    traceStep("shown");
-  }
+  stepDone("name");
   return true;
 }
 

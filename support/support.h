@@ -10,6 +10,9 @@
 #include <string_view>
 
 #include "platform/platform.h"
+// The sorted list belongs to this interface too; it is a template, so its
+// code lives in a header of its own.
+#include "support/sorted_list.h"
 
 // ---------------------------------------------------------------------------
 // The settings store: one process-wide key = value file.
@@ -122,6 +125,3 @@ std::int64_t InputFileLength(InputFileId number);
 // or for a number without a file.
 std::int64_t ReadInputFile(InputFileId number, void* destination, std::int64_t count);
 void CloseInputFile(InputFileId number);
-
-// The sorted list is a template; it lives in its own header.
-#include "support/sorted_list.h"

@@ -134,9 +134,8 @@ std::vector<std::uint8_t> TrackFileBytes(const GameOptions& o) {
   return b.take();
 }
 
-std::vector<std::uint8_t> ScreenshotBytes(int width, int height, std::uint32_t seed) {
-  width = std::max(width, 1);
-  height = std::max(height, 1);
+std::vector<std::uint8_t> Bmp24Bytes(int width, int height, const PixelColour& colour,
+                                     bool topDown) {
   const std::int64_t row = (static_cast<std::int64_t>(width) * 3 + 3) / 4 * 4;
   const std::int64_t pixels = row * height;
   Bytes b(54 + pixels);
@@ -146,25 +145,38 @@ std::vector<std::uint8_t> ScreenshotBytes(int width, int height, std::uint32_t s
   b.put32(10, 54);
   b.put32(14, 40);
   b.put32(18, width);
-  b.put32(22, height);
+  b.put32(22, topDown ? -height : height);
   b.put16(26, 1);
   b.put16(28, 24);
   b.put32(34, static_cast<std::int32_t>(pixels));
-  b.put32(38, 2835);  // 72 dots per inch
-  b.put32(42, 2835);
-  std::uint32_t noise = seed * 2654435761u + 1;
-  for (int y = 0; y < height; ++y) {
+  for (int stored = 0; stored < height; ++stored) {
+    const int y = topDown ? stored : height - 1 - stored;
     for (int x = 0; x < width; ++x) {
-      noise = noise * 1664525u + 1013904223u;
-      const int jitter = static_cast<int>(noise >> 28) - 8;
-      const std::int64_t at = 54 + row * y + 3 * static_cast<std::int64_t>(x);
-      const int blue = 255 * y / height, green = 255 * x / width, red = 255 - green / 2;
-      b.put8(at, static_cast<std::uint8_t>(std::clamp(blue + jitter, 0, 255)));
-      b.put8(at + 1, static_cast<std::uint8_t>(std::clamp(green + jitter, 0, 255)));
-      b.put8(at + 2, static_cast<std::uint8_t>(std::clamp(red + jitter, 0, 255)));
+      const std::uint32_t rgb = colour(x, y);
+      const std::int64_t at = 54 + row * stored + 3 * static_cast<std::int64_t>(x);
+      b.put8(at, static_cast<std::uint8_t>(rgb));
+      b.put8(at + 1, static_cast<std::uint8_t>(rgb >> 8));
+      b.put8(at + 2, static_cast<std::uint8_t>(rgb >> 16));
     }
   }
   return b.take();
+}
+
+std::vector<std::uint8_t> ScreenshotBytes(int width, int height, std::uint32_t seed) {
+  width = std::max(width, 1);
+  height = std::max(height, 1);
+  std::uint32_t noise = seed * 2654435761u + 1;
+  // Blue grows from the bottom row up, green from left to right.
+  return Bmp24Bytes(width, height, [&](int x, int y) {
+    noise = noise * 1664525u + 1013904223u;
+    const int jitter = static_cast<int>(noise >> 28) - 8;
+    const int fromBottom = height - 1 - y;
+    const int blue = 255 * fromBottom / height, green = 255 * x / width, red = 255 - green / 2;
+    const auto channel = [&](int value) {
+      return static_cast<std::uint32_t>(std::clamp(value + jitter, 0, 255));
+    };
+    return channel(red) << 16 | channel(green) << 8 | channel(blue);
+  });
 }
 
 bool WriteSampleGame(const std::string& folder, const GameOptions& o, std::string* error) {

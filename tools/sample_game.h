@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,14 @@ std::string StoredTrackPath(const GameOptions& options);
 std::vector<std::uint8_t> TrackFileBytes(const GameOptions& options);
 // A bottom-up 24-bit BMP of the given size: a gradient with a little noise.
 std::vector<std::uint8_t> ScreenshotBytes(int width, int height, std::uint32_t seed);
+
+// Colour of the pixel at (x, y), y counted from the top, as 0x00RRGGBB.
+using PixelColour = std::function<std::uint32_t(int x, int y)>;
+// A complete 24-bit BMP (rows padded to 4 bytes, no resolution given),
+// bottom-up unless `topDown`, which stores the top row first under a
+// negative height. `colour` is asked in the order the pixels are stored.
+std::vector<std::uint8_t> Bmp24Bytes(int width, int height, const PixelColour& colour,
+                                     bool topDown = false);
 
 // Writes the sample game below the host folder `folder` (created when
 // missing). The track file goes where the program looks for it: "Tracks" +

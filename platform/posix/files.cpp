@@ -186,6 +186,12 @@ bool MakeFolder(std::string_view path) {
   return mkdir(HostPath(path).c_str(), 0777) == 0;
 }
 
+std::uint32_t AttributesOf(const struct stat& st) {
+  std::uint32_t attributes = S_ISDIR(st.st_mode) ? kAttrDirectory : kAttrArchive;
+  if ((st.st_mode & S_IWUSR) == 0) attributes |= kAttrReadOnly;
+  return attributes;
+}
+
 std::uint32_t FileAttributes(std::string_view path) {
   FileInfo info;
   return GetFileInfo(path, &info) ? info.attributes : kInvalidAttributes;
@@ -194,9 +200,7 @@ std::uint32_t FileAttributes(std::string_view path) {
 bool GetFileInfo(std::string_view path, FileInfo* out) {
   struct stat st;
   if (stat(HostPath(path).c_str(), &st) != 0) return false;
-  std::uint32_t attributes = S_ISDIR(st.st_mode) ? kAttrDirectory : kAttrArchive;
-  if ((st.st_mode & S_IWUSR) == 0) attributes |= kAttrReadOnly;
-  out->attributes = attributes;
+  out->attributes = AttributesOf(st);
   out->created = st.st_ctim.tv_sec;
   out->accessed = st.st_atim.tv_sec;
   out->written = st.st_mtim.tv_sec;

@@ -1,6 +1,8 @@
 // Helpers shared by the POSIX backend's units.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -14,6 +16,10 @@ bool EqualFolded(std::string_view a, std::string_view b);
 // Matches a Windows-1252 name against a pattern with "*" and "?",
 // case-insensitively. "*.*" matches every name.
 bool WildcardMatch(std::string_view pattern, std::string_view name);
+
+// The attribute word of a file's status: 0x20 for a file, 0x10 for a
+// folder, plus 0x01 when the owner may not write it.
+std::uint32_t AttributesOf(const struct stat& st);
 
 struct File;
 // The current position of an open file; -1 on failure.

@@ -24,8 +24,7 @@ bool NextMatch(Search* search, FoundEntry* out) {
     struct stat st;
     if (fstatat(dirfd(search->dir), entry->d_name, &st, 0) != 0) continue;  // vanished
     out->name = std::move(name);
-    out->attributes = S_ISDIR(st.st_mode) ? kAttrDirectory : kAttrArchive;
-    if ((st.st_mode & S_IWUSR) == 0) out->attributes |= kAttrReadOnly;
+    out->attributes = AttributesOf(st);
     out->created = st.st_ctim.tv_sec;
     out->accessed = st.st_atim.tv_sec;
     out->written = st.st_mtim.tv_sec;

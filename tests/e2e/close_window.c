@@ -5,7 +5,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
-#include "tools/close_request.h"
+#include "tests/testing/close_request.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

@@ -85,6 +85,13 @@ type_name() {
   xdotool type --delay 20 "$1"
 }
 
+# A fingerprint of everything in the game folder: each file and folder with
+# its type, size, modification time and mode, then each file's checksum.
+game_state() {
+  (cd "$GAME" && find . -printf '%p %y %s %T@ %m\n' | sort &&
+    find . -type f -print0 | sort -z | xargs -0 -r md5sum)
+}
+
 # The entry names of an archive, one a line, in archive order.
 archive_entries() {
   unzip -Z1 "$1"

@@ -2,11 +2,11 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
-// Colour of the pixel at (x, y), y counted from the top, as 0x00RRGGBB.
-using PixelColour = std::function<std::uint32_t(int x, int y)>;
+#include "tools/sample_game.h"
+
+using sample::PixelColour;
 
 // A complete 24-bit BMP file (rows padded to 4 bytes, bottom-up unless
 // `topDown`, which stores them top row first under a negative height).

@@ -3,46 +3,20 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "imaging/image_store.h"
 #include "kit_fixture.h"
 #include "tests/testing/temp_folder.h"
+#include "tools/sample_game.h"
 
 namespace {
 
-// A 24-bit BMP, bottom row first: the top half red, the bottom half blue.
+// A 24-bit BMP: the top half red, the bottom half blue.
 std::string TwoColourBmp(int width, int height) {
-  const int rowBytes = (width * 3 + 3) / 4 * 4;
-  const std::uint32_t dataSize = static_cast<std::uint32_t>(rowBytes * height);
-  std::string bmp;
-  auto put = [&bmp](std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) bmp.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-  };
-  bmp += "BM";
-  put(54 + dataSize, 4);
-  put(0, 4);
-  put(54, 4);
-  put(40, 4);
-  put(static_cast<std::uint32_t>(width), 4);
-  put(static_cast<std::uint32_t>(height), 4);
-  put(1, 2);
-  put(24, 2);
-  put(0, 4);
-  put(dataSize, 4);
-  put(2835, 4);
-  put(2835, 4);
-  put(0, 4);
-  put(0, 4);
-  for (int y = height - 1; y >= 0; --y) {
-    std::string row(static_cast<std::size_t>(rowBytes), '\0');
-    for (int x = 0; x < width; ++x) {
-      bool top = y < height / 2;
-      row[static_cast<std::size_t>(x * 3)] = top ? '\0' : '\xFF';      // blue
-      row[static_cast<std::size_t>(x * 3 + 2)] = top ? '\xFF' : '\0';  // red
-    }
-    bmp += row;
-  }
-  return bmp;
+  const std::vector<std::uint8_t> bytes = sample::Bmp24Bytes(
+      width, height, [height](int, int y) { return y < height / 2 ? 0xFF0000u : 0x0000FFu; });
+  return std::string(bytes.begin(), bytes.end());
 }
 
 TEST_F(KitTest, CheckBoxIsOnForAnyNonZeroValue) {

@@ -2,8 +2,8 @@
  * WM_DELETE_WINDOW client message. The virtual displays of the tests and
  * benchmarks run no window manager, so their helpers send it themselves.
  * Returns XSendEvent's result (0 when the event could not be sent). */
-#ifndef LAPBUNDLE_TOOLS_CLOSE_REQUEST_H
-#define LAPBUNDLE_TOOLS_CLOSE_REQUEST_H
+#ifndef LAPBUNDLE_TESTING_CLOSE_REQUEST_H
+#define LAPBUNDLE_TESTING_CLOSE_REQUEST_H
 
 #include <X11/Xlib.h>
 #include <string.h>
