@@ -45,7 +45,8 @@ FolderOutcome enterChecked(const std::string& folder, std::string* problem) {
   }
   platform::Search* search = nullptr;
   platform::FoundEntry entry;
-  const platform::SearchStart start = platform::StartSearch(withBackslash(folder) + "*", &search, &entry);
+  const platform::SearchStart start =
+      platform::StartSearch(withBackslash(folder) + "*", &search, &entry);
   if (search != nullptr) platform::EndSearch(search);
   if (start == platform::SearchStart::kFailed || !platform::EnterFolder(folder)) {
     *problem = platform::HostPath(folder) + ": the folder cannot be read";
@@ -57,10 +58,12 @@ FolderOutcome enterChecked(const std::string& folder, std::string* problem) {
 // The folder chosen last time, empty when none was kept.
 std::string rememberedFolder(const std::string& configFolder) {
   if (configFolder.empty()) return std::string();
-  platform::File* file = platform::OpenFile(configFolder + kChosenFolderFile, platform::OpenMode::kReadAny);
+  platform::File* file =
+      platform::OpenFile(configFolder + kChosenFolderFile, platform::OpenMode::kReadAny);
   if (file == nullptr) return std::string();
   std::string text(4096, '\0');
-  const std::int64_t got = platform::ReadFile(file, text.data(), static_cast<std::int64_t>(text.size()));
+  const std::int64_t got =
+      platform::ReadFile(file, text.data(), static_cast<std::int64_t>(text.size()));
   platform::CloseFile(file);
   text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
@@ -77,7 +80,8 @@ void rememberFolder(const std::string& configFolder, const std::string& folder) 
   const std::string text = platform::HostPath(folder) + "\n";
   platform::File* file = platform::OpenFile(scratch, platform::OpenMode::kCreateWrite);
   if (file == nullptr) return;
-  const bool written = platform::WriteFile(file, text.data(), static_cast<std::int64_t>(text.size()));
+  const bool written =
+      platform::WriteFile(file, text.data(), static_cast<std::int64_t>(text.size()));
   if (!platform::CloseFile(file) || !written || !platform::ReplaceFileWith(scratch, target)) {
     platform::DeleteFileAt(scratch);
   }

@@ -70,7 +70,7 @@ fi
 # --- Debian package ---------------------------------------------------------------
 scripts/install-deps.sh --runtime
 missing=()
-for p in dpkg-dev file zip imagemagick; do
+for p in dpkg-dev zip imagemagick; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then

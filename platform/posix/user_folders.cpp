@@ -26,7 +26,7 @@ std::string ProgramFolder(const std::string& host) {
 
 // Creates a folder and its missing parents (mode 0700 as the XDG rules ask).
 bool MakeFolders(const std::string& host) {
-  for (std::size_t slash = host.find('/', 1); ; slash = host.find('/', slash + 1)) {
+  for (std::size_t slash = host.find('/', 1);; slash = host.find('/', slash + 1)) {
     const std::string part = host.substr(0, slash);
     if (!part.empty() && mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) return false;
     if (slash == std::string::npos) break;

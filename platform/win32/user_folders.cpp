@@ -15,7 +15,8 @@ std::string ArgumentText(const char* argument) { return std::string(argument); }
 bool EnterFolder(std::string_view path) {
   const std::string folder(path);
   const DWORD attributes = GetFileAttributesA(folder.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return false;
   return SetCurrentDirectoryA(folder.c_str()) != 0;
 }
 
