@@ -28,8 +28,8 @@ trap 'debian_root_leave "$bare"; rm -rf "$bare"' EXIT
 started=$SECONDS
 debian_root_base "$base"
 debian_root_copy "$base" "$bare"
-git clone -q --no-hardlinks "$root" "$bare/root/lapbundle"
-git -C "$bare/root/lapbundle" checkout -q --detach "$(git -C "$root" rev-parse HEAD)"
+git clone -q --no-hardlinks "$root" "$bare/src/lapbundle"
+git -C "$bare/src/lapbundle" checkout -q --detach "$(git -C "$root" rev-parse HEAD)"
 debian_root_enter "$bare"
 echo "bare root ready in $((SECONDS - started)) s: $(git -C "$root" log -1 --format='%h %s')"
 
@@ -38,7 +38,7 @@ for command in "${commands[@]}"; do
   log="$work/$(basename "$command" .sh).log"
   t0=$SECONDS
   code=0
-  in_root "$bare" /bin/bash -c "cd /root/lapbundle && $command" >"$log" 2>&1 || code=$?
+  in_root "$bare" /bin/bash -c "cd /src/lapbundle && $command" >"$log" 2>&1 || code=$?
   if [ "$code" -eq 0 ]; then
     echo "ok: $command in the bare root ($((SECONDS - t0)) s; log $log)"
   else

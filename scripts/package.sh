@@ -38,11 +38,12 @@ if [ "${1:-}" = "--check-deb" ]; then
     { tail -n 30 "$work/deb-install.log"; exit 1; }
   command=$(sed -n 's/^Exec=//p' "$target/usr/share/applications/lapbundle.desktop")
   echo "desktop entry runs: $command"
-  "$sample" "$target/root/game" >/dev/null
+  mkdir -p "$target/home/player"
+  "$sample" "$target/home/player/game" >/dev/null
   cat >"$target/tmp/drive.sh" <<DRIVE
 set -eu
-export HOME=/root
-cd /root
+export HOME=/home/player
+cd /home/player
 $command &
 pid=\$!
 chooser=\$(timeout 20 xdotool search --sync --onlyvisible --name '^Vantor-Verzeichnis' | head -n 1)
@@ -52,7 +53,7 @@ wid=\$(timeout 20 xdotool search --sync --onlyvisible --name '^Vantor Lapbundle 
 sleep 1
 xwd -root -silent >/tmp/window.xwd
 xdotool mousemove --window "\$wid" 490 675 click 1
-for _ in \$(seq 1 100); do ls /root/game/zip/*.zip >/dev/null 2>&1 && break; sleep 0.1; done
+for _ in \$(seq 1 100); do ls /home/player/game/zip/*.zip >/dev/null 2>&1 && break; sleep 0.1; done
 sleep 1
 xdotool mousemove --window "\$wid" 490 675 click 1
 wait "\$pid"
@@ -60,7 +61,7 @@ DRIVE
   in_root "$target" xvfb-run -a -s "-screen 0 1024x768x24" /bin/bash /tmp/drive.sh ||
     { echo "FAIL: the installed program did not run through" >&2; exit 1; }
   convert "xwd:$target/tmp/window.xwd" "$dist/deb-check.png"
-  archive=$(ls "$target"/root/game/zip/*.zip 2>/dev/null | head -n 1)
+  archive=$(ls "$target"/home/player/game/zip/*.zip 2>/dev/null | head -n 1)
   [ -n "$archive" ] || { echo "FAIL: no archive made" >&2; exit 1; }
   unzip -l "$archive"
   echo "ok: the package installs on a fresh root and its menu command works (screenshot $dist/deb-check.png)"
