@@ -117,3 +117,50 @@ void runEventLoop();
 
 // The make-zip action.
 void makeZip();
+
+// ---------------------------------------------------------------------------
+// Command line and the game folder (core/command_line.cpp)
+
+#include <vector>
+
+enum class LaunchKind {
+  kStart,         // start in `folder`, or in the current folder when it is empty
+  kChooseFolder,  // start in the current folder if it is a game folder, else ask
+  kHelp,
+  kVersion,
+  kBadArguments,  // `problem` says what is wrong
+};
+
+struct LaunchRequest {
+  LaunchKind kind = LaunchKind::kStart;
+  std::string folder;   // a program path, as given
+  std::string problem;  // for kBadArguments, as the system writes text
+};
+
+// Reads the arguments after the program's name (program texts): none, one
+// game folder, "--choose-folder", "--help" or "--version".
+LaunchRequest parseCommandLine(const std::vector<std::string>& args);
+
+enum class FolderOutcome {
+  kReady,      // the game folder is the current folder now
+  kCancelled,  // the user closed the folder chooser without a choice
+  kRefused,    // *problem says why (as the system writes text); the
+               // current folder is unchanged
+};
+
+// Makes the folder of a kStart or kChooseFolder request the current one.
+// An explicit folder must exist, be a folder and be readable. For
+// kChooseFolder, a current folder holding "Saves" is taken as it is;
+// otherwise the folder chooser opens at the folder chosen last time and a
+// new choice is remembered in the user's configuration folder. Writes
+// nothing but that one remembered folder.
+FolderOutcome enterGameFolder(const LaunchRequest& request, std::string* problem);
+
+// The file in UserConfigFolder() that holds the folder chosen last time.
+constexpr const char* kChosenFolderFile = "game-folder";
+
+namespace platform {
+// A command-line argument as a program text: on POSIX UTF-8 and slashes
+// become Windows-1252 and backslashes; Windows passes it unchanged.
+std::string ArgumentText(const char* argument);
+}  // namespace platform

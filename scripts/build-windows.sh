@@ -19,7 +19,9 @@ tests=0
 # --- Packages ----------------------------------------------------------------
 packages=(cmake make dpkg-dev g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
           binutils-mingw-w64-i686 binutils-mingw-w64-x86-64)
-[ "$tests" -eq 1 ] && packages+=(wine64)
+# The tests: GoogleTest's sources (cross-built by build-windows-deps.sh) and
+# Wine to run them.
+[ "$tests" -eq 1 ] && packages+=(googletest wine64)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -39,7 +41,11 @@ build() {
   local arch=$1 dir=$2
   shift 2
   echo "== Windows $arch build ($dir)"
-  cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$arch.cmake" \
+  # The toolchain file only counts when a build folder is first configured;
+  # CMake warns about it on every later run, so it is passed only then.
+  local toolchain=()
+  [ -f "$dir/CMakeCache.txt" ] || toolchain=(-DCMAKE_TOOLCHAIN_FILE="cmake/mingw-$arch.cmake")
+  cmake -S . -B "$dir" "${toolchain[@]}" \
     -DCMAKE_BUILD_TYPE=Release -DLAPBUNDLE_WINDEPS="$root/build-windeps/$arch" "$@" >/dev/null
   cmake --build "$dir" -j"$jobs"
 }
@@ -64,6 +70,7 @@ if [ -n "$bad" ]; then
   echo "lapbundle.exe needs DLLs Windows does not have: $(echo $bad)" >&2
   exit 1
 fi
+scripts/check-windows-imports.sh "$exe"
 echo "Windows build done: $root/$exe"
 
 if [ "$tests" -eq 1 ]; then

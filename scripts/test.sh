@@ -4,6 +4,9 @@
 # then runs each fuzz target briefly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# The window tests type non-ASCII text with xdotool, which needs a UTF-8
+# locale; a bare machine has none set. C.UTF-8 is built into the C library.
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
 scripts/install-deps.sh
 jobs=$(nproc)
 

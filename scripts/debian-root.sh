@@ -1,0 +1,92 @@
+# Throwaway Debian roots for the checks that start from a bare machine
+# (scripts/check-bare-machine.sh, scripts/package.sh). Sourced; needs root.
+#
+#   debian_root_base DIR    a minimal root (debootstrap minbase, plus git) of
+#                           this machine's Debian release from this machine's
+#                           own mirror, made once and reused
+#   debian_root_copy BASE DIR   a fresh copy to work in
+#   debian_root_enter DIR   mounts /proc, /sys, /dev, /dev/pts and /dev/shm;
+#                           debian_root_leave DIR unmounts them again
+#   in_root DIR COMMAND...  runs COMMAND as root inside, with an empty
+#                           environment but PATH
+
+ROOT_PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
+
+# The machine's release codename and the URI of its main archive: the first
+# deb entry whose suite is the bare codename, in one-line or deb822 form.
+debian_release() { (. /etc/os-release && echo "${VERSION_CODENAME:?}"); }
+debian_mirror() {
+  local codename=$1 f uri=""
+  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    [ -f "$f" ] || continue
+    uri=$(awk -v rel="$codename" '$1 == "deb" {
+        i = 2; if ($2 ~ /^\[/) { while ($i !~ /\]$/) i++; i++ }
+        if ($(i + 1) == rel) { print $i; exit } }' "$f")
+    [ -n "$uri" ] && { echo "$uri"; return; }
+  done
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] || continue
+    uri=$(awk -v rel="$codename" '
+      function check() {
+        if (!done && types ~ /(^| )deb( |$)/ && (" " suites " ") ~ (" " rel " ") && uri != "") {
+          print uri; done = 1; exit
+        }
+      }
+      /^[ \t]*$/ { check(); types = suites = uri = ""; next }
+      /^Types:/ { sub(/^Types:[ \t]*/, ""); types = $0 }
+      /^Suites:/ { sub(/^Suites:[ \t]*/, ""); suites = $0 }
+      /^URIs:/ { sub(/^URIs:[ \t]*/, ""); split($0, u, " "); uri = u[1] }
+      END { check() }' "$f")
+    [ -n "$uri" ] && { echo "$uri"; return; }
+  done
+  echo "no deb entry for $codename in this machine's apt sources" >&2
+  return 1
+}
+
+debian_root_base() {
+  local dir=$1 codename mirror
+  [ -f "$dir/.complete" ] && return 0
+  command -v debootstrap >/dev/null ||
+    { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq debootstrap; }
+  codename=$(debian_release)
+  mirror=$(debian_mirror "$codename")
+  echo "debootstrap $codename (minbase) from $mirror into $dir"
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  debootstrap --variant=minbase --include=git,ca-certificates "$codename" "$dir" "$mirror" \
+    >"$dir.log" 2>&1 || { tail -n 30 "$dir.log" >&2; return 1; }
+  touch "$dir/.complete"
+}
+
+debian_root_copy() {
+  rm -rf "$2"
+  cp -a "$1" "$2"
+  rm -f "$2/.complete"
+  # Name resolution as on this machine.
+  cp -L /etc/resolv.conf "$2/etc/resolv.conf" 2>/dev/null || true
+}
+
+debian_root_enter() {
+  local dir=$1
+  mount -t proc proc "$dir/proc"
+  mount -t sysfs sysfs "$dir/sys"
+  mount --bind /dev "$dir/dev"
+  mount --bind /dev/pts "$dir/dev/pts"
+  mount -t tmpfs tmpfs "$dir/dev/shm"
+}
+
+# Unmounts whatever is mounted below the root, deepest first; safe to call
+# more than once.
+debian_root_leave() {
+  local dir m
+  dir=$(cd "$1" 2>/dev/null && pwd -P) || return 0
+  for m in $(awk -v d="$dir" '$2 == d || index($2, d "/") == 1 {print $2}' /proc/mounts | sort -r); do
+    umount "$m" 2>/dev/null || umount -l "$m"
+  done
+}
+
+in_root() {
+  local dir=$1
+  shift
+  chroot "$dir" /usr/bin/env -i PATH="$ROOT_PATH" "$@"
+}

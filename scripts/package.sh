@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# Builds the packages to hand out, into build/dist/:
+#   lapbundle_VERSION_ARCH.deb    a Debian package (CPack; its dependencies
+#                                 are read off the program by dpkg-shlibdeps)
+#   lapbundle-VERSION-win32.zip   the stripped 32-bit lapbundle.exe and a
+#                                 short text on how to use it
+# then checks the Debian package as a new user would meet it: on a fresh
+# Debian root (scripts/debian-root.sh) it installs it with apt-get, starts
+# the desktop entry's command in a virtual display, chooses a sample game
+# folder in the folder chooser, presses "Make Zip" and "End", and keeps a
+# screenshot of the window (build/dist/deb-check.png).
+#
+#   scripts/package.sh [--no-check]
+# The check needs root; other users are asked for sudo.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+jobs=${LAPBUNDLE_JOBS:-2}
+dist="$root/build/dist"
+build="$root/build/package"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+# --- The check in a throwaway root (runs as root) ------------------------------
+if [ "${1:-}" = "--check-deb" ]; then
+  deb=$2 sample=$3
+  . "$root/scripts/debian-root.sh"
+  work="$root/build/roots"
+  target="$work/deb-check"
+  trap 'debian_root_leave "$target"; rm -rf "$target"' EXIT
+  debian_root_base "$work/base"
+  debian_root_copy "$work/base" "$target"
+  debian_root_enter "$target"
+  cp "$deb" "$target/tmp/"
+  in_root "$target" apt-get update -qq
+  in_root "$target" /usr/bin/env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+    --no-install-recommends "/tmp/$(basename "$deb")" xvfb xauth xdotool x11-apps >"$work/deb-install.log" 2>&1 ||
+    { tail -n 30 "$work/deb-install.log"; exit 1; }
+  command=$(sed -n 's/^Exec=//p' "$target/usr/share/applications/lapbundle.desktop")
+  echo "desktop entry runs: $command"
+  mkdir -p "$target/home/player"
+  "$sample" "$target/home/player/game" >/dev/null
+  cat >"$target/tmp/drive.sh" <<DRIVE
+set -eu
+export HOME=/home/player
+cd /home/player
+$command &
+pid=\$!
+chooser=\$(timeout 20 xdotool search --sync --onlyvisible --name '^Vantor-Verzeichnis' | head -n 1)
+xdotool windowfocus --sync "\$chooser"
+xdotool type --delay 50 game; sleep 0.3; xdotool key Return; sleep 0.3; xdotool key Return
+wid=\$(timeout 20 xdotool search --sync --onlyvisible --name '^Vantor Lapbundle by Orlik\$' | head -n 1)
+sleep 1
+xwd -root -silent >/tmp/window.xwd
+xdotool mousemove --window "\$wid" 490 675 click 1
+for _ in \$(seq 1 100); do ls /home/player/game/zip/*.zip >/dev/null 2>&1 && break; sleep 0.1; done
+sleep 1
+xdotool mousemove --window "\$wid" 490 675 click 1
+wait "\$pid"
+DRIVE
+  in_root "$target" xvfb-run -a -s "-screen 0 1024x768x24" /bin/bash /tmp/drive.sh ||
+    { echo "FAIL: the installed program did not run through" >&2; exit 1; }
+  convert "xwd:$target/tmp/window.xwd" "$dist/deb-check.png"
+  archive=$(ls "$target"/home/player/game/zip/*.zip 2>/dev/null | head -n 1)
+  [ -n "$archive" ] || { echo "FAIL: no archive made" >&2; exit 1; }
+  unzip -l "$archive"
+  echo "ok: the package installs on a fresh root and its menu command works (screenshot $dist/deb-check.png)"
+  exit 0
+fi
+
+# --- Debian package ---------------------------------------------------------------
+scripts/install-deps.sh --runtime
+missing=()
+for p in dpkg-dev zip imagemagick; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  $sudo apt-get update -qq
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DLAPBUNDLE_TESTS=OFF >/dev/null
+cmake --build "$build" --target lapbundle make-sample-game -j"$jobs"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+mkdir -p "$dist"
+(cd "$build" && cpack -G DEB -B "$build/cpack" >/dev/null)
+deb=$(ls "$build"/cpack/lapbundle_"$version"_*.deb)
+cp "$deb" "$dist/"
+deb="$dist/$(basename "$deb")"
+echo "== $deb"
+dpkg-deb --field "$deb" Package Version Depends
+
+# --- Windows archive ----------------------------------------------------------------
+scripts/build-windows.sh
+zipdir="$build/win32/lapbundle-$version-win32"
+rm -rf "$build/win32" && mkdir -p "$zipdir"
+i686-w64-mingw32-strip -o "$zipdir/lapbundle.exe" build-win32/core/lapbundle.exe
+sed "s/@VERSION@/$version/; s/\$/\r/" resources/windows-readme.txt >"$zipdir/README.txt"
+rm -f "$dist/lapbundle-$version-win32.zip"
+(cd "$build/win32" && zip -q -r "$dist/lapbundle-$version-win32.zip" "lapbundle-$version-win32")
+echo "== $dist/lapbundle-$version-win32.zip"
+unzip -l "$dist/lapbundle-$version-win32.zip"
+
+# --- Install check --------------------------------------------------------------------
+[ "${1:-}" = "--no-check" ] && exit 0
+$sudo "$0" --check-deb "$deb" "$build/tools/make-sample-game"
