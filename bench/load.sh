@@ -21,7 +21,7 @@ for p in "$app" "$make_game" "$close_window"; do
 done
 work=$(mktemp -d -t lapbundle-load-XXXXXX)
 trap 'rm -rf "$work"' EXIT
-title="Vantor Lapbundle by Orlik"
+title=$(cat "$root/resources/window_title.txt")
 
 # measure LABEL GAMEFOLDER: one run, one line of figures.
 measure() {

@@ -23,7 +23,8 @@ done
 work=$(mktemp -d -t lapbundle-startup-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
-cc -std=c11 -O2 -Wall -Wextra -I"$root" -o "$work/window-watch" "$root/bench/window_watch.c" -lX11
+title=$(cat "$root/resources/window_title.txt")
+cc -std=c11 -O2 -Wall -Wextra -I"$root" -DTITLE="\"$title\"" -o "$work/window-watch" "$root/bench/window_watch.c" -lX11
 game="$work/game"
 "$make_game" "$game" --screen 3840x2160 --extra-screens 4999 --extra-screen 160x120 \
   --extra-saves 999 >/dev/null

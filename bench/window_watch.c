@@ -22,7 +22,10 @@
 
 #define MAX_RUNS 200
 #define MAX_STEPS 16
-#define TITLE "Vantor Lapbundle by Orlik"
+/* TITLE, the window title to wait for, comes from the build command. */
+#ifndef TITLE
+#error "compile with -DTITLE=\"...\""
+#endif
 
 static char stepNames[MAX_STEPS][32];
 static int stepCount = 0;

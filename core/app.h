@@ -158,9 +158,3 @@ FolderOutcome enterGameFolder(const LaunchRequest& request, std::string* problem
 
 // The file in UserConfigFolder() that holds the folder chosen last time.
 constexpr const char* kChosenFolderFile = "game-folder";
-
-namespace platform {
-// A command-line argument as a program text: on POSIX UTF-8 and slashes
-// become Windows-1252 and backslashes; Windows passes it unchanged.
-std::string ArgumentText(const char* argument);
-}  // namespace platform

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/app.h"
-#include "core/lapbundle_version.h"
+#include "core/product.h"
 #include "platform/platform.h"
 
 namespace {

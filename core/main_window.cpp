@@ -1,6 +1,7 @@
 // The main window: the preview, the check boxes that choose what is packed,
 // the labels that show what was found, the archive name and the one button.
 #include "core/app.h"
+#include "core/product.h"
 #include "imaging/image_store.h"
 #include "ui/control_kit.h"
 
@@ -19,7 +20,7 @@ void makeCheckBox(int number, int x, int y, int width, std::string_view caption,
 
 void buildMainWindow() {
   const AppState& s = app();
-  MakeWindow(0, 10, 10, 840, 710, "Vantor Lapbundle by Orlik", kWindowStyle);
+  MakeWindow(0, 10, 10, 840, 710, kWindowTitle, kWindowStyle);
   MakeImageControl(1, 20, 5, 800, 600, nullptr);
   makeCheckBox(2, 20, 620, 70, "Track", s.includeTrack);
   makeCheckBox(3, 20, 650, 70, "Game", s.includeGame);

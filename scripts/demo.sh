@@ -9,7 +9,8 @@ set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${LAPBUNDLE_BUILD_DIR:-$root/build/demo}"
-readonly TITLE="Vantor Lapbundle by Orlik"
+TITLE=$(cat "$root/resources/window_title.txt")
+readonly TITLE
 
 # Inside the virtual display: drive the window like a user would.
 if [ "${1:-}" = "--drive" ]; then

@@ -5,7 +5,7 @@
 # Environment: FUZZ_BUILD (build folder, default build/fuzz), FUZZ_JOBS
 # (parallel compile jobs, default all cores).
 #
-# Seeds come from make-fuzz-seeds (tools/), written fresh into the build
+# Seeds come from make-fuzz-seeds (fuzz/), written fresh into the build
 # folder; each target's corpus grows there from run to run. A crash is kept
 # in $FUZZ_BUILD/artifacts/ (until that target's next run) and fails the run
 # after every target has run.
@@ -33,7 +33,7 @@ cmake --build "$build" -j"$jobs" --target make-fuzz-seeds $targets
 if [ -d /dev/shm ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
 
 rm -rf "$build/seeds"
-ASAN_OPTIONS=detect_leaks=0 "$build/tools/make-fuzz-seeds" "$build/seeds"
+ASAN_OPTIONS=detect_leaks=0 "$build/fuzz/make-fuzz-seeds" "$build/seeds"
 mkdir -p "$build/artifacts" "$build/logs"
 summary=""
 crashed=""

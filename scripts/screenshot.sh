@@ -8,7 +8,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/screenshot"
-readonly TITLE="Vantor Lapbundle by Orlik"
+TITLE=$(cat "$root/resources/window_title.txt")
+readonly TITLE
 
 # Inside the virtual display: start the program in the game folder and take
 # a picture of its window once the preview is drawn.

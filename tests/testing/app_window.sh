@@ -3,7 +3,8 @@
 # settings a first run writes, and polling. Sourced by tests/e2e/lib.sh and
 # tests/wine/lib.sh.
 
-readonly TITLE="Vantor Lapbundle by Orlik"
+TITLE=$(cat "$(dirname "${BASH_SOURCE[0]}")/../../resources/window_title.txt")
+readonly TITLE
 readonly NAME="oakfield_Ann Lee_973"
 # Client coordinates of the controls the scripts use.
 readonly BUTTON_X=490 BUTTON_Y=675
