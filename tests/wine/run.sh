@@ -25,6 +25,7 @@ WINE=${WINE64:-/usr/lib/wine/wine64}
 GAME="$WORK/game"
 
 . "$here/lib.sh"
+. "$here/check_folder_dialog.sh"
 
 cleanup() {
   stop_wine
@@ -216,7 +217,8 @@ prepare
 # Each check leaves no program running (a failed one ends its own).
 checks=("$@")
 [ ${#checks[@]} -gt 0 ] || checks=(check_kit check_first_run check_keyboard check_fatal_stop
-  check_close_request check_path_name check_double_click check_close_while_packing check_replace)
+  check_close_request check_path_name check_double_click check_close_while_packing check_replace
+  check_folder_dialog)
 for one in "${checks[@]}"; do
   "$one"
   [ -z "$APP_PID" ] || stop_wine
