@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "imaging/bmp_dib.h"
+#include "imaging/pixel_buffer.h"
 
 namespace dib {
 namespace {
@@ -23,7 +24,7 @@ void IndexedRow(const std::uint8_t* src, std::uint32_t* dst, int width, int bitC
   }
 }
 
-// The 24- and 32-bit rows load four bytes at once and keep the low three:
+// The 32-bit rows (and the 24-bit ones, in WidenRow24) load four bytes at once and keep the low three:
 // blue, green, red on the little-endian processors this runs on.
 static_assert(std::endian::native == std::endian::little);
 
@@ -31,14 +32,6 @@ inline std::uint32_t Load32(const std::uint8_t* p) {
   std::uint32_t value;
   std::memcpy(&value, p, sizeof value);
   return value;
-}
-
-void Row24(const std::uint8_t* src, std::uint32_t* dst, int width) {
-  // The last pixel of a row is read bytewise: its fourth byte may lie past
-  // the end of the data.
-  const int last = width - 1;
-  for (int x = 0; x < last; ++x, src += 3) dst[x] = Load32(src) & 0xFFFFFF;
-  dst[last] = std::uint32_t{src[2]} << 16 | std::uint32_t{src[1]} << 8 | src[0];
 }
 
 void Row32Plain(const std::uint8_t* src, std::uint32_t* dst, int width) {
@@ -113,7 +106,7 @@ bool DecodeRows(const Layout& layout, const std::uint32_t palette[256], const st
     if (bitCount <= 8) {
       IndexedRow(src, dst, layout.width, bitCount, palette);
     } else if (bitCount == 24) {
-      Row24(src, dst, layout.width);
+      imaging::WidenRow24(src, layout.width, dst);
     } else if (plain32) {
       Row32Plain(src, dst, layout.width);
     } else if (bitCount == 16) {

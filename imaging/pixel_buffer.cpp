@@ -144,12 +144,7 @@ SourceRows RowsOf(const ImageBuffer& image) {
   return rows;
 }
 
-namespace {
-
-// One row of blue-green-red pixels as 0x00RRGGBB values. Each pixel but the
-// last is read as a little-endian word; the last one's fourth byte may lie
-// past the rows.
-void WidenRow(const std::uint8_t* in, int width, std::uint32_t* out) {
+void WidenRow24(const std::uint8_t* in, int width, std::uint32_t* out) {
   static_assert(std::endian::native == std::endian::little, "words are read little-endian");
   const int last = width - 1;
   for (int x = 0; x < last; ++x, in += 3) {
@@ -159,6 +154,8 @@ void WidenRow(const std::uint8_t* in, int width, std::uint32_t* out) {
   }
   out[last] = std::uint32_t{in[2]} << 16 | std::uint32_t{in[1]} << 8 | in[0];
 }
+
+namespace {
 
 // The 32-bit form of a handle's pixels, made from its 24-bit rows when first
 // asked for and kept with the shared block. nullptr when memory runs out.
@@ -171,7 +168,7 @@ const std::uint32_t* ViewPixels(const ImageBuffer& image) {
   if (view == nullptr) return nullptr;
   const SourceRows rows = RowsOf(image);
   for (int y = 0; y < image.height; ++y) {
-    WidenRow(rows.top + rows.step * y, image.width, view + width * static_cast<std::size_t>(y));
+    WidenRow24(rows.top + rows.step * y, image.width, view + width * static_cast<std::size_t>(y));
   }
   block->view = view;
   return view;

@@ -1,8 +1,6 @@
 // The Windows control kit in a real (Wine) display: window events and their
 // queue, control events, states, texts, Tab navigation, the image control
 // and the modal message box.
-#define WIN32_LEAN_AND_MEAN
-#define NOMINMAX
 #include <gtest/gtest.h>
 #include <windows.h>
 

@@ -2,12 +2,6 @@
 // control classes behind them, and the messages the kit posts to itself.
 #pragma once
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 // These need windows.h before them.
 #include <commctrl.h>
