@@ -7,58 +7,32 @@
 #include <fstream>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
+#include "tools/bmp_builder.h"
 #include "tools/sample_game.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
-
-void Put16(Bytes& b, std::uint32_t v) {
-  b.push_back(static_cast<std::uint8_t>(v));
-  b.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void Put32(Bytes& b, std::uint32_t v) {
-  Put16(b, v & 0xFFFF);
-  Put16(b, v >> 16);
-}
 Bytes Text(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
-// A 40-byte info header.
-void PutInfoHeader(Bytes& b, int width, int height, int bits, std::uint32_t compression,
-                   std::uint32_t imageSize, std::uint32_t colours) {
-  Put32(b, 40);
-  Put32(b, static_cast<std::uint32_t>(width));
-  Put32(b, static_cast<std::uint32_t>(height));
-  Put16(b, 1);
-  Put16(b, static_cast<std::uint32_t>(bits));
-  Put32(b, compression);
-  Put32(b, imageSize);
-  Put32(b, 2835);
-  Put32(b, 2835);
-  Put32(b, colours);
-  Put32(b, 0);
+// A BMP file of a 40-byte info header, a table (palette or masks) and pixels.
+Bytes Bitmap(int width, int height, int bits, std::uint32_t compression,
+             std::vector<std::uint32_t> palette, Bytes pixels, std::uint32_t colours,
+             std::vector<std::uint32_t> masks = {}) {
+  DibLayout layout = MakeLayout(width, height, static_cast<std::uint32_t>(bits));
+  layout.compression = compression;
+  layout.colorsUsed = colours;
+  layout.palette = std::move(palette);
+  layout.masks = std::move(masks);
+  layout.pixels = std::move(pixels);
+  return BuildBmp(layout);
 }
 
-// A BMP file around an info header, a table (palette or masks) and pixels.
-Bytes Bitmap(int width, int height, int bits, std::uint32_t compression, const Bytes& table,
-             const Bytes& pixels, std::uint32_t colours) {
-  Bytes b = Text("BM");
-  const std::uint32_t offset = 14 + 40 + static_cast<std::uint32_t>(table.size());
-  Put32(b, offset + static_cast<std::uint32_t>(pixels.size()));
-  Put32(b, 0);
-  Put32(b, offset);
-  PutInfoHeader(b, width, height, bits, compression, static_cast<std::uint32_t>(pixels.size()),
-                colours);
-  b.insert(b.end(), table.begin(), table.end());
-  b.insert(b.end(), pixels.begin(), pixels.end());
-  return b;
-}
-
-Bytes Palette(int count) {
-  Bytes p;
-  for (int i = 0; i < count; ++i) Put32(p, static_cast<std::uint32_t>(i * 0x010203 & 0xFFFFFF));
+std::vector<std::uint32_t> Palette(int count) {
+  std::vector<std::uint32_t> p;
+  for (int i = 0; i < count; ++i) p.push_back(static_cast<std::uint32_t>(i * 0x010203 & 0xFFFFFF));
   return p;
 }
 
@@ -74,46 +48,30 @@ std::vector<Bytes> BitmapSeeds() {
   seeds.push_back(Bitmap(6, 3, 8, 1, Palette(4),
                          Bytes{3, 1, 0, 3, 2, 3, 0, 0, 0, 2, 1, 1, 2, 2, 0, 0, 0, 1}, 4));
   seeds.push_back(Bitmap(6, 2, 4, 2, Palette(16), Bytes{4, 0x12, 0, 0, 6, 0x34, 0, 1}, 16));
-  Bytes masks565;
-  Put32(masks565, 0xF800);
-  Put32(masks565, 0x07E0);
-  Put32(masks565, 0x001F);
-  seeds.push_back(Bitmap(2, 2, 16, 3, masks565, Bytes{1, 2, 3, 4, 5, 6, 7, 8}, 0));
+  seeds.push_back(Bitmap(2, 2, 16, 3, {}, Bytes{1, 2, 3, 4, 5, 6, 7, 8}, 0,
+                         {0xF800, 0x07E0, 0x001F}));
   seeds.push_back(Bitmap(2, 1, 32, 0, {}, Bytes{1, 2, 3, 0, 4, 5, 6, 0}, 0));
   // A header promising a huge picture over a file of a few bytes.
   seeds.push_back(Bitmap(16384, 16384, 24, 0, {}, Bytes(16, 7), 0));
   return seeds;
 }
 
-// An icon file of one 32-bit image with its AND mask, and one of one 8-bit image.
+// An icon file of one image with its AND mask (32-bit, or 8-bit with a palette).
 Bytes Icon(int size, int bits) {
   const int colours = bits <= 8 ? 1 << bits : 0;
   const std::uint32_t rowBytes = static_cast<std::uint32_t>((size * bits + 31) / 32 * 4);
   const std::uint32_t maskRow = static_cast<std::uint32_t>((size + 31) / 32 * 4);
-  const std::uint32_t imageBytes = 40 + 4 * colours + (rowBytes + maskRow) * size;
-  Bytes b;
-  Put16(b, 0);
-  Put16(b, 1);
-  Put16(b, 1);
-  b.push_back(static_cast<std::uint8_t>(size));
-  b.push_back(static_cast<std::uint8_t>(size));
-  b.push_back(static_cast<std::uint8_t>(colours & 0xFF));
-  b.push_back(0);
-  Put16(b, 1);
-  Put16(b, static_cast<std::uint32_t>(bits));
-  Put32(b, imageBytes);
-  Put32(b, 6 + 16);
-  PutInfoHeader(b, size, 2 * size, bits, 0, 0, static_cast<std::uint32_t>(colours));
-  const Bytes palette = Palette(colours);
-  b.insert(b.end(), palette.begin(), palette.end());
-  for (std::uint32_t i = 0; i < rowBytes * size; ++i) b.push_back(static_cast<std::uint8_t>(i * 7));
-  for (std::uint32_t i = 0; i < maskRow * size; ++i) b.push_back(i % 3 == 0 ? 0xF0 : 0);
-  return b;
+  DibLayout layout = MakeLayout(size, 2 * size, static_cast<std::uint32_t>(bits));
+  layout.colorsUsed = static_cast<std::uint32_t>(colours);
+  layout.palette = Palette(colours);
+  for (std::uint32_t i = 0; i < rowBytes * size; ++i) layout.pixels.push_back(static_cast<std::uint8_t>(i * 7));
+  for (std::uint32_t i = 0; i < maskRow * size; ++i) layout.pixels.push_back(i % 3 == 0 ? 0xF0 : 0);
+  return BuildIcon({IconEntry{BuildDib(layout)}});
 }
 
 Bytes DateSeed(std::int32_t value, const std::string& mask) {
   Bytes b;
-  Put32(b, static_cast<std::uint32_t>(value));
+  Put32(&b, static_cast<std::uint32_t>(value));
   const Bytes m = Text(mask);
   b.insert(b.end(), m.begin(), m.end());
   return b;
