@@ -67,7 +67,7 @@ std::string rememberedFolder(const std::string& configFolder) {
   platform::CloseFile(file);
   text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  return platform::ArgumentText(text.c_str());
+  return platform::ProgramText(text);
 }
 
 // Keeps the chosen folder as the system writes paths (on POSIX UTF-8 with

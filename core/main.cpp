@@ -34,7 +34,7 @@ void complain(const std::string& problem) {
 
 int main(int argc, char** argv) {
   std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) args.push_back(platform::ArgumentText(argv[i]));
+  for (int i = 1; i < argc; ++i) args.push_back(platform::ProgramText(argv[i]));
   const LaunchRequest request = parseCommandLine(args);
   switch (request.kind) {
     case LaunchKind::kHelp:

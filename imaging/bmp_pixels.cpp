@@ -24,8 +24,8 @@ void IndexedRow(const std::uint8_t* src, std::uint32_t* dst, int width, int bitC
   }
 }
 
-// The 32-bit rows (and the 24-bit ones, in WidenRow24) load four bytes at once and keep the low three:
-// blue, green, red on the little-endian processors this runs on.
+// The 32-bit rows (and the 24-bit ones, in WidenRow24) load four bytes at
+// once and keep the low three: blue, green, red on little-endian processors.
 static_assert(std::endian::native == std::endian::little);
 
 inline std::uint32_t Load32(const std::uint8_t* p) {

@@ -41,9 +41,10 @@ std::string CurrentFolder();
 // The host's path for a program path (for backends and tests that must hand a
 // path to a library). Resolves missing components case-insensitively.
 std::string HostPath(std::string_view path);
-// A command-line argument as a program text: on POSIX, UTF-8 and slashes
+// A text as the system gives it (a command-line argument, a path from a
+// system dialog or call) as a program text: on POSIX, UTF-8 and slashes
 // become Windows-1252 and backslashes; Windows passes it unchanged.
-std::string ArgumentText(const char* argument);
+std::string ProgramText(std::string_view hostText);
 // Makes `path` the current folder. False when it is missing, not a folder or
 // cannot be entered (the current folder is then unchanged).
 bool EnterFolder(std::string_view path);

@@ -144,14 +144,11 @@ bool CopyFileKeepTimes(std::string_view from, std::string_view to) {
   // be the source itself (the same name, a hard link, another letter case),
   // emptying it would destroy the very bytes to be copied.
   std::string target = HostPath(to);
-  int out = open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  int out = OpenHost(target, OpenMode::kOpenOrCreate);
   struct stat outSt;
-  if (out >= 0 && fstat(out, &outSt) == 0 && outSt.st_dev == st.st_dev && outSt.st_ino == st.st_ino) {
-    close(out);
-    close(in);
-    return false;
-  }
-  if (out < 0 || IsFolder(out) || !Lock(out, F_WRLCK) || ftruncate(out, 0) != 0) {
+  const bool same = out >= 0 && fstat(out, &outSt) == 0 && outSt.st_dev == st.st_dev &&
+                    outSt.st_ino == st.st_ino;
+  if (out < 0 || same || ftruncate(out, 0) != 0) {
     if (out >= 0) close(out);
     close(in);
     return false;

@@ -113,13 +113,18 @@ std::string HostPath(std::string_view path) {
   return resolved;
 }
 
+std::string ProgramText(std::string_view hostText) {
+  std::string text = Utf8ToCp1252(hostText);
+  for (char& c : text) {
+    if (c == '/') c = '\\';
+  }
+  return text;
+}
+
 std::string CurrentFolder() {
   std::vector<char> buffer(PATH_MAX + 1);
   if (getcwd(buffer.data(), buffer.size()) == nullptr) return std::string();
-  std::string folder = Utf8ToCp1252(buffer.data());
-  for (char& c : folder) {
-    if (c == '/') c = '\\';
-  }
+  std::string folder = ProgramText(buffer.data());
   if (folder.empty() || folder.back() != '\\') folder += '\\';
   return folder;
 }

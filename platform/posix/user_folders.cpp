@@ -1,5 +1,4 @@
-// Entering a folder, the per-user configuration folder (XDG) and
-// command-line arguments as program texts.
+// Entering a folder and the per-user configuration folder (XDG).
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,17 +12,6 @@
 namespace platform {
 namespace {
 
-// A program path for a host path: Windows-1252 with backslashes, ending in
-// one backslash.
-std::string ProgramFolder(const std::string& host) {
-  std::string folder = Utf8ToCp1252(host);
-  for (char& c : folder) {
-    if (c == '/') c = '\\';
-  }
-  if (folder.empty() || folder.back() != '\\') folder += '\\';
-  return folder;
-}
-
 // Creates a folder and its missing parents (mode 0700 as the XDG rules ask).
 bool MakeFolders(const std::string& host) {
   for (std::size_t slash = host.find('/', 1);; slash = host.find('/', slash + 1)) {
@@ -36,15 +24,6 @@ bool MakeFolders(const std::string& host) {
 }
 
 }  // namespace
-
-// Declared beside the command line (core/app.h), which is its only user.
-std::string ArgumentText(const char* argument) {
-  std::string text = Utf8ToCp1252(argument);
-  for (char& c : text) {
-    if (c == '/') c = '\\';
-  }
-  return text;
-}
 
 bool EnterFolder(std::string_view path) {
   const std::string host = HostPath(path);
@@ -71,7 +50,7 @@ std::string UserConfigFolder() {
   while (base.size() > 1 && base.back() == '/') base.pop_back();
   const std::string folder = base + "/lapbundle";
   if (!MakeFolders(folder)) return std::string();
-  return ProgramFolder(folder);
+  return ProgramText(folder) + '\\';
 }
 
 }  // namespace platform

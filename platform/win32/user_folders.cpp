@@ -1,5 +1,5 @@
-// Entering a folder, the per-user application data folder and command-line
-// arguments on Windows (whose paths are already the program's own).
+// Entering a folder, the per-user application data folder, and the system's
+// texts (on Windows already the program's own).
 #include <string>
 
 #include "platform/platform.h"
@@ -9,8 +9,7 @@
 
 namespace platform {
 
-// Declared beside the command line (core/app.h), which is its only user.
-std::string ArgumentText(const char* argument) { return std::string(argument); }
+std::string ProgramText(std::string_view hostText) { return std::string(hostText); }
 
 bool EnterFolder(std::string_view path) {
   const std::string folder(path);

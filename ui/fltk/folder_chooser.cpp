@@ -26,9 +26,5 @@ std::string ChooseFolder(std::string_view title, std::string_view start) {
   // the folder it shows) without a trailing slash, as a program path.
   std::string host = value;
   while (host.size() > 1 && host.back() == '/') host.pop_back();
-  std::string folder = platform::Utf8ToCp1252(host);
-  for (char& c : folder) {
-    if (c == '/') c = '\\';
-  }
-  return folder;
+  return platform::ProgramText(host);
 }
