@@ -24,15 +24,13 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 
 log() { echo "[windeps] $*" >&2; }
+. "$root/scripts/apt-sources.sh"
 
 # --- Sources -----------------------------------------------------------------
 
 # apt-get source needs a deb-src entry; Debian's images ship binaries only.
-# The entry is derived from the machine's own deb entries (same URIs, suites,
-# components and options), in both formats apt reads: one-line entries in
-# sources.list and *.list, deb822 stanzas in *.sources. Only entries of this
-# Debian release (suites named after its codename) are taken: third-party
-# repositories seldom carry sources.
+# The entry is derived from the machine's own deb entries of this Debian
+# release (same URIs, suites, components and options; scripts/apt-sources.sh).
 ensure_deb_src() {
   local list=/etc/apt/sources.list.d/lapbundle-src.sources codename derived
   if grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ ||
@@ -41,86 +39,23 @@ ensure_deb_src() {
   fi
   codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
   [ -n "$codename" ] || { echo "cannot tell this machine's Debian release" >&2; exit 1; }
-  derived=$(deb_src_stanzas "$codename")
+  derived=$(apt_release_stanzas deb-src "$codename")
   [ -n "$derived" ] || { echo "no deb entry for $codename to derive a deb-src entry from" >&2; exit 1; }
   log "adding $list (source entries beside the machine's own deb entries)"
   echo "$derived" | $sudo tee "$list" >/dev/null
   $sudo apt-get update -qq
 }
 
-# Prints deb822 deb-src stanzas for every deb entry of release $1.
-deb_src_stanzas() {
-  local codename=$1 f
-  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-    [ -f "$f" ] || continue
-    # deb [options] URI suite components...
-    awk -v rel="$codename" '
-      $1 != "deb" { next }
-      {
-        opts = ""; i = 2
-        if ($2 ~ /^\[/) {
-          while (i <= NF) { opts = opts " " $i; if ($i ~ /\]$/) { i++; break } i++ }
-        }
-        uri = $i; suite = $(i + 1); comps = ""
-        for (j = i + 2; j <= NF; j++) comps = comps " " $j
-        if (suite != rel && index(suite, rel "-") != 1) next
-        gsub(/^ *\[|\] *$/, "", opts)
-        print "Types: deb-src"; print "URIs: " uri; print "Suites: " suite
-        print "Components:" comps
-        n = split(opts, o, " ")
-        for (k = 1; k <= n; k++) {
-          split(o[k], kv, "=")
-          if (kv[1] == "signed-by") print "Signed-By: " kv[2]
-        }
-        print ""
-      }' "$f"
-  done
-  for f in /etc/apt/sources.list.d/*.sources; do
-    [ -f "$f" ] || continue
-    # Stanzas are separated by blank lines; comments are dropped.
-    awk -v rel="$codename" '
-      function flush(   k, keep, n, s, suites) {
-        if (types ~ /(^| )deb( |$)/ && enabled != "no") {
-          n = split(fields["Suites"], s, " ")
-          for (k = 1; k <= n; k++)
-            if (s[k] == rel || index(s[k], rel "-") == 1) suites = suites " " s[k]
-          if (suites != "") {
-            print "Types: deb-src"
-            for (k = 1; k <= nkeys; k++) {
-              keep = keys[k]
-              if (keep == "Types" || keep == "Enabled") continue
-              if (keep == "Suites") print "Suites:" suites
-              else print keep ": " fields[keep]
-            }
-            print ""
-          }
-        }
-        delete fields; nkeys = 0; types = ""; enabled = ""
-      }
-      /^#/ { next }
-      /^[ \t]*$/ { flush(); next }
-      {
-        key = $0; sub(/:.*/, "", key); value = $0; sub(/^[^:]*:[ \t]*/, "", value)
-        if (key == "Types") types = value
-        else if (key == "Enabled") enabled = tolower(value)
-        if (!(key in fields)) keys[++nkeys] = key
-        fields[key] = value
-      }
-      END { flush() }' "$f"
-  done
-}
-
-# Prints the unpacked source folder of a package, fetching it when missing.
+# Prints the unpacked source folder of a package, fetching it when missing
+# (scripts/fetch-source.sh: every version apt knows, newest first). The
+# version used is kept beside it in $src/PACKAGE.version.
 source_dir() {
-  local pkg=$1 dir
-  dir=$(find "$src" -maxdepth 1 -mindepth 1 -type d -name "$pkg-*" 2>/dev/null | sort | tail -n 1)
+  local pkg=$1 dir=""
+  [ -f "$src/$pkg.version" ] &&
+    dir=$(find "$src" -maxdepth 1 -mindepth 1 -type d -name "$pkg-*" | sort | tail -n 1)
   if [ -z "$dir" ]; then
     ensure_deb_src
-    mkdir -p "$src"
-    log "fetching the $pkg source package"
-    # Fetch as the calling user into our own folder; apt only reads the index.
-    (cd "$src" && apt-get source -qq "$pkg" >"$src/$pkg.log" 2>&1) ||
-      { cat "$src/$pkg.log" >&2; exit 1; }
+    "$root/scripts/fetch-source.sh" "$pkg" "$src" || exit 1
     dir=$(find "$src" -maxdepth 1 -mindepth 1 -type d -name "$pkg-*" | sort | tail -n 1)
   fi
   [ -n "$dir" ] || { echo "no source folder for $pkg" >&2; exit 1; }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Proves that the README's two commands work on a bare machine: a minimal
 # Debian root of this machine's release (debootstrap minbase from this
-# machine's own mirror, plus git), the checkout's HEAD cloned into it, and
+# machine's own mirror, plus git, with the same apt entries of the release
+# as this machine: main, updates, security), the checkout's HEAD cloned into it, and
 # there, as root, with an empty environment but PATH:
 #   scripts/demo.sh
 #   scripts/test.sh

@@ -4,13 +4,16 @@
 #   debian_root_base DIR    a minimal root (debootstrap minbase, plus git) of
 #                           this machine's Debian release from this machine's
 #                           own mirror, made once and reused
-#   debian_root_copy BASE DIR   a fresh copy to work in
+#   debian_root_copy BASE DIR   a fresh copy to work in, with the same apt
+#                           entries of the release as this machine (main,
+#                           updates, security: whatever this machine has)
 #   debian_root_enter DIR   mounts /proc, /sys, /dev, /dev/pts and /dev/shm;
 #                           debian_root_leave DIR unmounts them again
 #   in_root DIR COMMAND...  runs COMMAND as root inside, with an empty
 #                           environment but PATH
 
 ROOT_PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
+. "$(dirname "${BASH_SOURCE[0]}")/apt-sources.sh"
 
 # The machine's release codename and the URI of its main archive: the first
 # deb entry whose suite is the bare codename, in one-line or deb822 form.
@@ -62,6 +65,14 @@ debian_root_copy() {
   rm -rf "$2"
   cp -a "$1" "$2"
   rm -f "$2/.complete"
+  # debootstrap leaves one entry (the release's main suite); a real machine
+  # also has the updates and security suites, whose indexes may list
+  # versions the mirror does not serve yet.
+  local stanzas
+  stanzas=$(apt_release_stanzas deb "$(debian_release)")
+  [ -n "$stanzas" ] || { echo "no apt entry of this release to give the root" >&2; return 1; }
+  rm -f "$2/etc/apt/sources.list" "$2"/etc/apt/sources.list.d/*
+  echo "$stanzas" >"$2/etc/apt/sources.list.d/debian.sources"
   # Name resolution as on this machine.
   cp -L /etc/resolv.conf "$2/etc/resolv.conf" 2>/dev/null || true
 }
