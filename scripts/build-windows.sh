@@ -71,6 +71,10 @@ if [ -n "$bad" ]; then
   exit 1
 fi
 scripts/check-windows-imports.sh "$exe"
+# The manifest (no execution level: Windows' file virtualization stays on)
+# and the version resource, of the project's version.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-win32/CMakeCache.txt)
+scripts/check-windows-resources.sh "$exe" "$version"
 echo "Windows build done: $root/$exe"
 
 if [ "$tests" -eq 1 ]; then

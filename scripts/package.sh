@@ -94,7 +94,23 @@ scripts/build-windows.sh
 zipdir="$build/win32/lapbundle-$version-win32"
 rm -rf "$build/win32" && mkdir -p "$zipdir"
 i686-w64-mingw32-strip -o "$zipdir/lapbundle.exe" build-win32/core/lapbundle.exe
-sed "s/@VERSION@/$version/; s/\$/\r/" resources/windows-readme.txt >"$zipdir/README.txt"
+# The libraries built in, with the Debian source version each came from
+# (build-windeps/src/PACKAGE.version); a version older than the newest the
+# mirror lists means the newest could not be fetched: say so.
+libraries=""
+for pkg in zlib libjpeg-turbo; do
+  used=$(sed -n 1p "build-windeps/src/$pkg.version")
+  newest=$(sed -n 's/^newest //p' "build-windeps/src/$pkg.version")
+  upstream=${used#*:}; upstream=${upstream%-*}; upstream=${upstream%.dfsg}
+  line="  $pkg $upstream (Debian source version $used)"
+  [ "$pkg" = zlib ] && line="$line"$'\n'"  minizip, from zlib $upstream's contrib/minizip"
+  libraries="$libraries$line"$'\n'
+  [ -z "$newest" ] ||
+    echo "WARNING: the Windows build uses $pkg $used; the newest version the mirror lists, $newest, could not be fetched" >&2
+done
+awk -v v="$version" -v libs="${libraries%$'\n'}" \
+  '{ gsub(/@VERSION@/, v); if ($0 == "@LIBRARIES@") $0 = libs; print }' resources/windows-readme.txt |
+  sed 's/$/\r/' >"$zipdir/README.txt"
 rm -f "$dist/lapbundle-$version-win32.zip"
 (cd "$build/win32" && zip -q -r "$dist/lapbundle-$version-win32.zip" "lapbundle-$version-win32")
 echo "== $dist/lapbundle-$version-win32.zip"

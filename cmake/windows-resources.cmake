@@ -1,0 +1,39 @@
+# lapbundle_windows_resources(TARGET DESCRIPTION)
+# Gives a Windows program its icon, manifest and version resource, all made
+# from the project's version (project(VERSION), the one home of the version)
+# by configuring resources/program.rc.in and resources/program.manifest.in.
+#
+# The manifest has no trustInfo block (no requestedExecutionLevel): a 32-bit
+# program that declares an execution level is taken as written for UAC, and
+# Windows then switches file virtualization off for it. The game writes its
+# saved games and screenshots below Program Files, which Windows redirects
+# into the user's VirtualStore for such legacy programs; only without the
+# declaration does lapbundle see that merged view, as the game does. Without
+# the declaration Windows' installer detection reads the version strings, so
+# none of them may name setup, install, update or patch.
+# scripts/check-windows-resources.sh checks the built program for all this.
+file(STRINGS ${CMAKE_SOURCE_DIR}/LICENSE LAPBUNDLE_COPYRIGHT REGEX "^Copyright " LIMIT_COUNT 1)
+function(lapbundle_windows_resources target description)
+  enable_language(RC)
+  set(LB_RES_NAME ${target})
+  set(LB_RES_FILE ${target}.exe)
+  set(LB_RES_DESCRIPTION ${description})
+  set(LB_RES_COPYRIGHT ${LAPBUNDLE_COPYRIGHT})
+  set(LB_RES_ICON ${CMAKE_SOURCE_DIR}/resources/lapbundle.ico)
+  # Four-part versions: 1.0 becomes 1.0.0.0 and 1,0,0,0.
+  set(parts "")
+  foreach(part MAJOR MINOR PATCH TWEAK)
+    if("${PROJECT_VERSION_${part}}" STREQUAL "")
+      list(APPEND parts 0)
+    else()
+      list(APPEND parts ${PROJECT_VERSION_${part}})
+    endif()
+  endforeach()
+  list(JOIN parts "." LB_RES_VERSION_DOTS)
+  list(JOIN parts "," LB_RES_VERSION_COMMAS)
+  set(dir ${CMAKE_BINARY_DIR}/resources/${target})
+  set(LB_RES_MANIFEST ${dir}/${target}.manifest)
+  configure_file(${CMAKE_SOURCE_DIR}/resources/program.manifest.in ${LB_RES_MANIFEST} @ONLY)
+  configure_file(${CMAKE_SOURCE_DIR}/resources/program.rc.in ${dir}/${target}.rc @ONLY)
+  target_sources(${target} PRIVATE ${dir}/${target}.rc)
+endfunction()
