@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # Builds the packages to hand out, into build/dist/:
 #   lapbundle_VERSION_ARCH.deb    a Debian package (CPack; its dependencies
-#                                 are read off the program by dpkg-shlibdeps)
-#   lapbundle-VERSION-win32.zip   the stripped 32-bit lapbundle.exe and a
-#                                 short text on how to use it
+#                                 are read off the program by dpkg-shlibdeps),
+#                                 which lintian must pass without an error or
+#                                 warning
+#   lapbundle-VERSION-win32.zip   the stripped 32-bit lapbundle.exe, a short
+#                                 text on how to use it (README.txt), the
+#                                 licence (LICENSE.txt) and the notices of
+#                                 every static library linked in
+#                                 (THIRD-PARTY.txt)
 # then checks the Debian package as a new user would meet it: on a fresh
 # Debian root (scripts/debian-root.sh) it installs it with apt-get, starts
 # the desktop entry's command in a virtual display, chooses a sample game
@@ -71,7 +76,7 @@ fi
 # --- Debian package ---------------------------------------------------------------
 scripts/install-deps.sh --runtime
 missing=()
-for p in dpkg-dev zip imagemagick; do
+for p in dpkg-dev zip imagemagick lintian; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
@@ -79,7 +84,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DLAPBUNDLE_TESTS=OFF >/dev/null
-cmake --build "$build" --target lapbundle make-sample-game -j"$jobs"
+cmake --build "$build" --target lapbundle make-sample-game man-pages debian-changelog -j"$jobs"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 mkdir -p "$dist"
 (cd "$build" && cpack -G DEB -B "$build/cpack" >/dev/null)
@@ -88,6 +93,11 @@ cp "$deb" "$dist/"
 deb="$dist/$(basename "$deb")"
 echo "== $deb"
 dpkg-deb --field "$deb" Package Version Depends
+# Debian's own package checker: any error or warning that the package's
+# override file does not cover fails the build.
+echo "== lintian"
+lintian --fail-on error,warning "$deb" 2> >(grep -v 'running with root privileges' >&2) ||
+  { echo "FAIL: lintian finds errors or warnings in $deb" >&2; exit 1; }
 
 # --- Windows archive ----------------------------------------------------------------
 scripts/build-windows.sh
@@ -111,10 +121,26 @@ done
 awk -v v="$version" -v libs="${libraries%$'\n'}" \
   '{ gsub(/@VERSION@/, v); if ($0 == "@LIBRARIES@") $0 = libs; print }' resources/windows-readme.txt |
   sed 's/$/\r/' >"$zipdir/README.txt"
-rm -f "$dist/lapbundle-$version-win32.zip"
-(cd "$build/win32" && zip -q -r "$dist/lapbundle-$version-win32.zip" "lapbundle-$version-win32")
-echo "== $dist/lapbundle-$version-win32.zip"
-unzip -l "$dist/lapbundle-$version-win32.zip"
+# The project's licence, and the notices of every static library linked in.
+sed 's/$/\r/' LICENSE >"$zipdir/LICENSE.txt"
+maps=(build-win32/core/lapbundle.map)
+scripts/third-party-notices.sh "$zipdir/THIRD-PARTY.txt" "${maps[@]}"
+winzip="$dist/lapbundle-$version-win32.zip"
+rm -f "$winzip"
+(cd "$build/win32" && zip -q -r "$winzip" "lapbundle-$version-win32")
+echo "== $winzip"
+unzip -l "$winzip"
+# The zip holds both notice files, and the notices name every static
+# library of the link.
+for f in LICENSE.txt THIRD-PARTY.txt; do
+  unzip -l "$winzip" "lapbundle-$version-win32/$f" >/dev/null ||
+    { echo "FAIL: $winzip holds no $f" >&2; exit 1; }
+done
+for lib in $(scripts/third-party-notices.sh --libs "${maps[@]}"); do
+  unzip -p "$winzip" "lapbundle-$version-win32/THIRD-PARTY.txt" | grep -qF "$lib" ||
+    { echo "FAIL: THIRD-PARTY.txt does not name $lib, linked into the Windows program" >&2; exit 1; }
+done
+echo "ok: the Windows zip carries LICENSE.txt and the notices of $(scripts/third-party-notices.sh --libs "${maps[@]}" | tr '\n' ' ')"
 
 # --- Install check --------------------------------------------------------------------
 [ "${1:-}" = "--no-check" ] && exit 0

@@ -1,7 +1,11 @@
-# lapbundle_windows_resources(TARGET DESCRIPTION)
-# Gives a Windows program its icon, manifest and version resource, all made
-# from the project's version (project(VERSION), the one home of the version)
-# by configuring resources/program.rc.in and resources/program.manifest.in.
+# lapbundle_windows_program(TARGET DESCRIPTION)
+# Makes TARGET a Windows program to hand out:
+# - its icon, manifest and version resource, all made from the project's
+#   version (project(VERSION), the one home of the version) by configuring
+#   resources/program.rc.in and resources/program.manifest.in;
+# - the oldest Windows it runs on, in its header;
+# - a link map beside it (TARGET.map), from which scripts/package.sh reads
+#   the static libraries whose notices the Windows zip must carry.
 #
 # The manifest has no trustInfo block (no requestedExecutionLevel): a 32-bit
 # program that declares an execution level is taken as written for UAC, and
@@ -13,7 +17,13 @@
 # none of them may name setup, install, update or patch.
 # scripts/check-windows-resources.sh checks the built program for all this.
 file(STRINGS ${CMAKE_SOURCE_DIR}/LICENSE LAPBUNDLE_COPYRIGHT REGEX "^Copyright " LIMIT_COUNT 1)
-function(lapbundle_windows_resources target description)
+# Windows Vista: the thread library of the C++ runtime (winpthreads) imports
+# GetTickCount64, which Windows has since Vista. Windows refuses to start
+# the program on anything older; scripts/check-windows-imports.sh checks
+# that every function it imports exists there.
+set(LAPBUNDLE_WINDOWS_MIN 6.0 CACHE STRING "Oldest Windows version (major.minor) the programs run on")
+
+function(lapbundle_windows_program target description)
   enable_language(RC)
   set(LB_RES_NAME ${target})
   set(LB_RES_FILE ${target}.exe)
@@ -36,4 +46,12 @@ function(lapbundle_windows_resources target description)
   configure_file(${CMAKE_SOURCE_DIR}/resources/program.manifest.in ${LB_RES_MANIFEST} @ONLY)
   configure_file(${CMAKE_SOURCE_DIR}/resources/program.rc.in ${dir}/${target}.rc @ONLY)
   target_sources(${target} PRIVATE ${dir}/${target}.rc)
+
+  string(REPLACE "." ";" windows_min "${LAPBUNDLE_WINDOWS_MIN}")
+  list(GET windows_min 0 major)
+  list(GET windows_min 1 minor)
+  target_link_options(${target} PRIVATE
+    -Wl,--major-subsystem-version,${major} -Wl,--minor-subsystem-version,${minor}
+    -Wl,--major-os-version,${major} -Wl,--minor-os-version,${minor}
+    -Wl,-Map=$<TARGET_FILE_DIR:${target}>/${target}.map)
 endfunction()
