@@ -111,7 +111,8 @@ bool ReplaceUserFile(std::string_view name, std::string_view contents) {
   const bool written = WriteAll(fd, contents);
   const bool closeFails = CallFails(Op::kClose);
   const bool closed = close(fd) == 0 && !closeFails;
-  if (written && closed && !CallFails(Op::kRename) && rename(scratch.c_str(), target.c_str()) == 0) {
+  if (written && closed && !CallFails(Op::kRename) &&
+      rename(scratch.c_str(), target.c_str()) == 0) {
     return true;
   }
   unlink(scratch.c_str());

@@ -71,8 +71,8 @@ bool ReadUserFile(std::string_view name, std::size_t limit, std::string* content
   const std::wstring folder = ConfigFolder(false);
   if (folder.empty() || CallFails(Op::kOpen)) return false;
   const std::wstring path = folder + L'\\' + WideText(name);
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   std::string bytes(limit, '\0');
   std::size_t done = 0;
@@ -98,14 +98,14 @@ bool ReplaceUserFile(std::string_view name, std::string_view contents) {
   const std::wstring target = folder + L'\\' + WideText(name);
   const std::wstring scratch = target + L".new";
   if (CallFails(Op::kOpen)) return false;
-  HANDLE file = CreateFileW(scratch.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                            CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(scratch.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD put = 0;
-  const bool written = !CallFails(Op::kWrite) &&
-                       ::WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()),
-                                   &put, nullptr) &&
-                       put == contents.size();
+  const bool written =
+      !CallFails(Op::kWrite) &&
+      ::WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &put, nullptr) &&
+      put == contents.size();
   const bool closeFails = CallFails(Op::kClose);
   const bool closed = CloseHandle(file) && !closeFails;
   if (written && closed && !CallFails(Op::kRename) &&

@@ -65,7 +65,9 @@ class GameFolderTest : public AppTest {
   std::string remembered() const { return folder_.read("config/lapbundle/game-folder"); }
   // The current folder as the system names it.
   static std::string here() { return std::filesystem::current_path().string(); }
-  void leave() const { ASSERT_EQ(platform::EnterFolder(folder_.host()), platform::FolderEntry::kEntered); }
+  void leave() const {
+    ASSERT_EQ(platform::EnterFolder(folder_.host()), platform::FolderEntry::kEntered);
+  }
 };
 
 TEST_F(GameFolderTest, AGivenFolderMustBeAReadableFolder) {

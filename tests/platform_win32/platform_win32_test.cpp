@@ -276,19 +276,17 @@ const wchar_t* const kWideNames[] = {L"\u30B2\u30FC\u30E0", L"\u30EC\u30FC\u30B9
 
 std::wstring Wide(const std::string& ansi) {
   std::wstring wide(ansi.size(), L'\0');
-  wide.resize(static_cast<std::size_t>(MultiByteToWideChar(
-      CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(),
-      static_cast<int>(wide.size()))));
+  wide.resize(static_cast<std::size_t>(
+      MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(),
+                          static_cast<int>(wide.size()))));
   return wide;
 }
 
 std::string Utf8(const std::wstring& wide) {
   std::string text(wide.size() * 3, '\0');
-  text.resize(static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(),
-                                                           static_cast<int>(wide.size()),
-                                                           text.data(),
-                                                           static_cast<int>(text.size()),
-                                                           nullptr, nullptr)));
+  text.resize(static_cast<std::size_t>(
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(),
+                          static_cast<int>(text.size()), nullptr, nullptr)));
   return text;
 }
 
@@ -324,7 +322,8 @@ TEST_F(Win32PlatformTest, TheCurrentFolderIsReachedByItsOwnNameBesideLookAlikes)
 TEST_F(Win32PlatformTest, EnteringAFolderTakesItsSystemName) {
   const std::wstring base = Wide(dir_);
   const std::wstring previous = CurrentWide();
-  for (const wchar_t* name : kWideNames) ASSERT_TRUE(CreateDirectoryW((base + name).c_str(), nullptr));
+  for (const wchar_t* name : kWideNames)
+    ASSERT_TRUE(CreateDirectoryW((base + name).c_str(), nullptr));
   Write("file", "x");
   EXPECT_EQ(platform::EnterFolder(Utf8(base + L"missing")), platform::FolderEntry::kMissing);
   EXPECT_EQ(platform::EnterFolder(Utf8(base + L"file")), platform::FolderEntry::kNotFolder);
