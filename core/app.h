@@ -133,11 +133,11 @@ enum class LaunchKind {
 
 struct LaunchRequest {
   LaunchKind kind = LaunchKind::kStart;
-  std::string folder;   // a program path, as given
+  std::string folder;   // a system path (platform.h), as given
   std::string problem;  // for kBadArguments, as the system writes text
 };
 
-// Reads the arguments after the program's name (program texts): none, one
+// Reads the arguments after the program's name (system texts): none, one
 // game folder, "--choose-folder", "--help" or "--version".
 LaunchRequest parseCommandLine(const std::vector<std::string>& args);
 
@@ -156,5 +156,6 @@ enum class FolderOutcome {
 // nothing but that one remembered folder.
 FolderOutcome enterGameFolder(const LaunchRequest& request, std::string* problem);
 
-// The file in UserConfigFolder() that holds the folder chosen last time.
+// The user file (platform::ReadUserFile) that holds the system path of the
+// folder chosen last time.
 constexpr const char* kChosenFolderFile = "game-folder";

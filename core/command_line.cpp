@@ -2,7 +2,6 @@
 // the folder chooser of the desktop entry with the choice kept for next time.
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -22,69 +21,41 @@ LaunchRequest bad(std::string problem) {
   return request;
 }
 
-std::string withBackslash(std::string folder) {
-  if (folder.empty() || folder.back() != '\\') folder += '\\';
-  return folder;
-}
-
 bool isFolder(const std::string& path) {
   const std::uint32_t attributes = platform::FileAttributes(path);
   return attributes != platform::kInvalidAttributes && (attributes & platform::kAttrDirectory);
 }
 
-// Checks an existing, readable folder and enters it.
+// Enters an existing, readable folder, given by its system path.
 FolderOutcome enterChecked(const std::string& folder, std::string* problem) {
-  const std::uint32_t attributes = platform::FileAttributes(folder);
-  if (attributes == platform::kInvalidAttributes) {
-    *problem = platform::HostPath(folder) + ": no such folder";
-    return FolderOutcome::kRefused;
+  switch (platform::EnterFolder(folder)) {
+    case platform::FolderEntry::kEntered:
+      return FolderOutcome::kReady;
+    case platform::FolderEntry::kMissing:
+      *problem = folder + ": no such folder";
+      break;
+    case platform::FolderEntry::kNotFolder:
+      *problem = folder + ": not a folder";
+      break;
+    case platform::FolderEntry::kUnreadable:
+      *problem = folder + ": the folder cannot be read";
+      break;
   }
-  if (!(attributes & platform::kAttrDirectory)) {
-    *problem = platform::HostPath(folder) + ": not a folder";
-    return FolderOutcome::kRefused;
-  }
-  platform::Search* search = nullptr;
-  platform::FoundEntry entry;
-  const platform::SearchStart start =
-      platform::StartSearch(withBackslash(folder) + "*", &search, &entry);
-  if (search != nullptr) platform::EndSearch(search);
-  if (start == platform::SearchStart::kFailed || !platform::EnterFolder(folder)) {
-    *problem = platform::HostPath(folder) + ": the folder cannot be read";
-    return FolderOutcome::kRefused;
-  }
-  return FolderOutcome::kReady;
+  return FolderOutcome::kRefused;
 }
 
-// The folder chosen last time, empty when none was kept.
-std::string rememberedFolder(const std::string& configFolder) {
-  if (configFolder.empty()) return std::string();
-  platform::File* file =
-      platform::OpenFile(configFolder + kChosenFolderFile, platform::OpenMode::kReadAny);
-  if (file == nullptr) return std::string();
-  std::string text(4096, '\0');
-  const std::int64_t got =
-      platform::ReadFile(file, text.data(), static_cast<std::int64_t>(text.size()));
-  platform::CloseFile(file);
-  text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+// The folder chosen last time as a system path, empty when none was kept.
+std::string rememberedFolder() {
+  std::string text;
+  if (!platform::ReadUserFile(kChosenFolderFile, 4096, &text)) return std::string();
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-  return platform::ProgramText(text);
+  return text;
 }
 
-// Keeps the chosen folder as the system writes paths (on POSIX UTF-8 with
-// slashes), replacing the old choice in one step; a failure only means that
-// the next chooser starts elsewhere.
-void rememberFolder(const std::string& configFolder, const std::string& folder) {
-  if (configFolder.empty()) return;
-  const std::string target = configFolder + kChosenFolderFile;
-  const std::string scratch = target + ".new";
-  const std::string text = platform::HostPath(folder) + "\n";
-  platform::File* file = platform::OpenFile(scratch, platform::OpenMode::kCreateWrite);
-  if (file == nullptr) return;
-  const bool written =
-      platform::WriteFile(file, text.data(), static_cast<std::int64_t>(text.size()));
-  if (!platform::CloseFile(file) || !written || !platform::ReplaceFileWith(scratch, target)) {
-    platform::DeleteFileAt(scratch);
-  }
+// Keeps the chosen folder's system path, replacing the old choice in one
+// step; a failure only means that the next chooser starts elsewhere.
+void rememberFolder(const std::string& folder) {
+  platform::ReplaceUserFile(kChosenFolderFile, folder + "\n");
 }
 
 }  // namespace
@@ -103,7 +74,7 @@ LaunchRequest parseCommandLine(const std::vector<std::string>& args) {
   } else if (arg.empty()) {
     return bad("the game folder is empty");
   } else if (arg[0] == '-') {
-    return bad("unknown option " + platform::HostPath(arg));
+    return bad("unknown option " + arg);
   } else {
     request.folder = arg;
   }
@@ -115,9 +86,8 @@ FolderOutcome enterGameFolder(const LaunchRequest& request, std::string* problem
     return request.folder.empty() ? FolderOutcome::kReady : enterChecked(request.folder, problem);
   }
   if (isFolder(platform::CurrentFolder() + "Saves")) return FolderOutcome::kReady;
-  const std::string config = platform::UserConfigFolder();
-  const std::string chosen = ChooseFolder(kChooserTitle, rememberedFolder(config));
+  const std::string chosen = ChooseFolder(kChooserTitle, rememberedFolder());
   if (chosen.empty()) return FolderOutcome::kCancelled;
-  rememberFolder(config, chosen);
+  rememberFolder(chosen);
   return enterChecked(chosen, problem);
 }

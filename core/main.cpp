@@ -33,9 +33,7 @@ void complain(const std::string& problem) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) args.push_back(platform::ProgramText(argv[i]));
-  const LaunchRequest request = parseCommandLine(args);
+  const LaunchRequest request = parseCommandLine(platform::SystemArguments(argc, argv));
   switch (request.kind) {
     case LaunchKind::kHelp:
       std::fputs(kUsage, stdout);

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -36,23 +37,42 @@ std::string AnsiToOem(std::string_view text);
 // Paths
 
 // The current directory as the program's text: backslashes, Windows-1252,
-// ending in exactly one backslash ("/" gives "\"). Empty if it cannot be read.
+// ending in exactly one backslash ("/" gives "\"). A character the program's
+// text cannot hold shows as "?". Empty if it cannot be read.
 std::string CurrentFolder();
 // The host's path for a program path (for backends and tests that must hand a
-// path to a library). Resolves missing components case-insensitively.
+// path to a library). A path that begins with CurrentFolder() is taken
+// relative to the current directory, so the folder the system entered is
+// reached by its real name whatever that name is. Missing components are
+// resolved case-insensitively, but never to a name that the program's text
+// cannot hold: such a component stays as written and counts as missing.
 std::string HostPath(std::string_view path);
-// A text as the system gives it (a command-line argument, a path from a
-// system dialog or call) as a program text: on POSIX, UTF-8 and slashes
-// become Windows-1252 and backslashes; Windows passes it unchanged.
-std::string ProgramText(std::string_view hostText);
-// Makes `path` the current folder. False when it is missing, not a folder or
-// cannot be entered (the current folder is then unchanged).
-bool EnterFolder(std::string_view path);
-// The per-user folder for the program's own files (on POSIX the XDG
-// configuration folder, on Windows the per-user application data), with
-// "lapbundle\" appended and created when missing; a program path ending in
-// one backslash. Empty when there is none.
-std::string UserConfigFolder();
+
+// ---------------------------------------------------------------------------
+// System paths
+//
+// The folders the program starts in and its own configuration are system
+// texts from end to end: on POSIX the bytes the system gives, on Windows
+// UTF-8 (the system's UTF-16, converted without loss). They never pass
+// through the program's text, whose code page cannot hold every name.
+
+// The arguments after the program's name, as system texts.
+std::vector<std::string> SystemArguments(int argc, char** argv);
+
+enum class FolderEntry { kEntered, kMissing, kNotFolder, kUnreadable };
+// Makes the folder at a system path the current one, after checking that it
+// exists, is a folder and can be listed. Anything but kEntered leaves the
+// current folder unchanged.
+FolderEntry EnterFolder(std::string_view systemPath);
+
+// A small file of the program's own in the per-user configuration folder
+// (on POSIX the XDG configuration folder, on Windows the per-user
+// application data, each with "lapbundle" below it). Reads at most
+// `limit` bytes; false when the file or the folder is missing.
+bool ReadUserFile(std::string_view name, std::size_t limit, std::string* contents);
+// Replaces the file in one step, creating the folder when missing. False on
+// failure; an earlier file of that name is then as it was.
+bool ReplaceUserFile(std::string_view name, std::string_view contents);
 
 // ---------------------------------------------------------------------------
 // File times and attributes

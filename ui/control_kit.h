@@ -116,9 +116,9 @@ int LastEventWindow();
 // its close box). The button pressed: 1 for OK.
 int ShowMessageBox(std::string_view title, std::string_view text);
 
-// A native folder chooser opened at `start` (a program path; empty or
-// missing: the system's choice). The chosen folder as a program path, empty
-// when the user cancelled.
+// A native folder chooser opened at `start` (a system path, platform.h;
+// empty or missing: the system's choice). The chosen folder as a system
+// path, empty when the user cancelled.
 std::string ChooseFolder(std::string_view title, std::string_view start);
 
 // Closes every window and frees every number.

@@ -1,5 +1,8 @@
 // Program paths (backslashes, Windows-1252) to host paths (slashes, UTF-8),
 // with case-insensitive lookup of components that do not exist as written.
+// The current directory is reached by a relative path: its program text is
+// only for showing, since a name Windows-1252 cannot hold comes back as
+// "?" and would no longer say which folder it was.
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,20 +23,39 @@ bool Exists(const std::string& hostPath) {
 }
 
 // The entry of `folder` whose name equals `component` ignoring case, or the
-// component itself when there is none.
+// component itself when there is none. An entry whose name has no program
+// form is never taken: it could only match through a "?" that stands for
+// some other character.
 std::string FindComponent(const std::string& folder, const std::string& component) {
   DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
   if (dir == nullptr) return component;
   std::string wanted = Utf8ToCp1252(component);
   std::string found = component;
   while (struct dirent* entry = readdir(dir)) {
-    if (EqualFolded(Utf8ToCp1252(entry->d_name), wanted)) {
+    const std::string name = ProgramText(entry->d_name);
+    if (EqualFolded(name, wanted) && HostText(name) == entry->d_name) {
       found = entry->d_name;
       break;
     }
   }
   closedir(dir);
   return found;
+}
+
+// `path` below the current directory as a host path relative to it ("."
+// for the directory itself); false when it does not begin with it.
+bool BelowCurrentFolder(std::string_view path, std::string* relative) {
+  const std::string here = CurrentFolder();
+  // The root gains nothing: every absolute path begins with it.
+  if (here.size() <= 1) return false;
+  const std::string_view folder = std::string_view(here).substr(0, here.size() - 1);
+  if (path == folder || path == here) {
+    *relative = ".";
+    return true;
+  }
+  if (!path.starts_with(here)) return false;
+  *relative = HostText(path.substr(here.size()));
+  return true;
 }
 
 }  // namespace
@@ -81,11 +103,25 @@ bool WildcardMatch(std::string_view pattern, std::string_view name) {
   return p == pattern.size();
 }
 
-std::string HostPath(std::string_view path) {
-  std::string host = Cp1252ToUtf8(path);
+std::string HostText(std::string_view programText) {
+  std::string host = Cp1252ToUtf8(programText);
   for (char& c : host) {
     if (c == '\\') c = '/';
   }
+  return host;
+}
+
+std::string ProgramText(std::string_view hostText) {
+  std::string text = Utf8ToCp1252(hostText);
+  for (char& c : text) {
+    if (c == '/') c = '\\';
+  }
+  return text;
+}
+
+std::string HostPath(std::string_view path) {
+  std::string host;
+  if (!BelowCurrentFolder(path, &host)) host = HostText(path);
   if (host.empty() || Exists(host)) return host;
 
   // Walk the components; replace each missing one by a differently cased
@@ -111,14 +147,6 @@ std::string HostPath(std::string_view path) {
     start = end + 1;
   }
   return resolved;
-}
-
-std::string ProgramText(std::string_view hostText) {
-  std::string text = Utf8ToCp1252(hostText);
-  for (char& c : text) {
-    if (c == '/') c = '\\';
-  }
-  return text;
 }
 
 std::string CurrentFolder() {

@@ -9,6 +9,13 @@
 
 namespace platform {
 
+// A host text (UTF-8, slashes) as program text (Windows-1252, backslashes);
+// a character Windows-1252 cannot hold, or a malformed sequence, becomes "?".
+std::string ProgramText(std::string_view hostText);
+// A program text as host text, without any lookup. HostText(ProgramText(x))
+// gives x back exactly when x has a program form.
+std::string HostText(std::string_view programText);
+
 // Folds a Windows-1252 byte for case-insensitive comparison: A-Z and the
 // upper-case letters 0xC0..0xDE (except 0xD7, the multiplication sign).
 unsigned char FoldCase(unsigned char c);

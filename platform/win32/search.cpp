@@ -1,5 +1,7 @@
-// Folder searches over FindFirstFileA: the system matches the pattern
+// Folder searches over FindFirstFileW: the system matches the pattern
 // itself, case-insensitively, in the order the file system lists entries.
+// Names come back as program text without best-fit substitutions, so a
+// name the ANSI code page cannot hold holds "?" and opens nothing.
 #include "platform/platform.h"
 #include "platform/win32/win32_internal.h"
 
@@ -11,8 +13,8 @@ struct Search {
 
 namespace {
 
-void Describe(const WIN32_FIND_DATAA& data, FoundEntry* out) {
-  out->name = data.cFileName;
+void Describe(const WIN32_FIND_DATAW& data, FoundEntry* out) {
+  out->name = AnsiText(data.cFileName);
   out->attributes = ProgramAttributes(data.dwFileAttributes);
   out->created = FromFileTime(data.ftCreationTime);
   out->accessed = FromFileTime(data.ftLastAccessTime);
@@ -23,8 +25,8 @@ void Describe(const WIN32_FIND_DATAA& data, FoundEntry* out) {
 
 SearchStart StartSearch(std::string_view searchPath, Search** search, FoundEntry* first) {
   *search = nullptr;
-  WIN32_FIND_DATAA data;
-  HANDLE handle = FindFirstFileA(HostPath(searchPath).c_str(), &data);
+  WIN32_FIND_DATAW data;
+  HANDLE handle = FindFirstFileW(WideFromAnsi(HostPath(searchPath)).c_str(), &data);
   if (handle == INVALID_HANDLE_VALUE) {
     // The folder exists but holds no match; any other error (a missing
     // folder, no access) is a failed search.
@@ -36,8 +38,8 @@ SearchStart StartSearch(std::string_view searchPath, Search** search, FoundEntry
 }
 
 bool ContinueSearch(Search* search, FoundEntry* entry) {
-  WIN32_FIND_DATAA data;
-  if (search == nullptr || !FindNextFileA(search->handle, &data)) return false;
+  WIN32_FIND_DATAW data;
+  if (search == nullptr || !FindNextFileW(search->handle, &data)) return false;
   Describe(data, entry);
   return true;
 }

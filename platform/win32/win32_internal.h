@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 #include "platform/platform.h"
 
@@ -16,6 +18,18 @@ FileTime FromFileTime(const FILETIME& ticks);
 // 0x20, plus 0x01 for a read-only entry. The same word as on every other
 // host, so archives record the same attributes wherever they are made.
 std::uint32_t ProgramAttributes(DWORD hostAttributes);
+
+// System texts (UTF-8) to UTF-16 and back. Malformed UTF-8 gives an empty
+// text, which names no file.
+std::wstring WideText(std::string_view utf8);
+std::string Utf8Text(std::wstring_view wide);
+// Program text (the ANSI code page) to UTF-16; every byte has a character.
+std::wstring WideFromAnsi(std::string_view ansi);
+// UTF-16 as program text in the ANSI code page, without the best-fit
+// substitutions of the ANSI calls (which turn U+0141, L with stroke, into
+// "L" and so name another file): a character the code page cannot hold
+// becomes "?", which no file name on Windows contains.
+std::string AnsiText(std::wstring_view wide);
 
 // The handle of an open file, taken out of it: the File record is freed and
 // the caller owns the handle from now on.

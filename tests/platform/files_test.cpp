@@ -40,6 +40,51 @@ TEST_F(PlatformFiles, CurrentFolderEndsInOneBackslash) {
   EXPECT_EQ(platform::CurrentFolder(), "\\");
 }
 
+// The contents of a file named by a program path, "(missing)" when it
+// cannot be opened.
+std::string ReadThrough(const std::string& path) {
+  platform::File* file = platform::OpenFile(path, platform::OpenMode::kReadAny);
+  if (file == nullptr) return "(missing)";
+  std::string bytes(64, '\0');
+  const std::int64_t got = platform::ReadFile(file, bytes.data(), 64);
+  platform::CloseFile(file);
+  bytes.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+  return bytes;
+}
+
+TEST_F(PlatformFiles, TheCurrentFolderIsReachedByItsOwnNameBesideLookAlikes) {
+  // Each pair of the first three has one program text ("???", "?????").
+  const char* const names[] = {"\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0",  // ゲーム
+                               "\xE3\x83\xAC\xE3\x83\xBC\xE3\x82\xB9",  // レース
+                               "\xD0\x93\xD0\xBE\xD0\xBD\xD0\xBA\xD0\xB8",  // Гонки
+                               "\xC5\x81\xC3\xB3\x64\xC5\xBA",  // Łódź
+                               "R\xC3\xA4" "der"};
+  for (const char* name : names) dir.write(std::string(name) + "/Race.txt", name);
+  for (const char* name : names) {
+    SCOPED_TRACE(name);
+    ScopedCurrentFolder here(dir.hostPath(name));
+    EXPECT_EQ(ReadThrough(platform::CurrentFolder() + "RACE.TXT"), name);
+    EXPECT_EQ(platform::FileAttributes(platform::CurrentFolder()), platform::kAttrDirectory);
+  }
+}
+
+TEST_F(PlatformFiles, LookupNeverTakesANameThatOnlyMatchesThroughAReplacement) {
+  dir.write("\xE3\x82\xB2\xE3\x83\xBC\xE3\x83\xA0/a.txt", "1");  // ゲーム
+  dir.write("\xE3\x83\xAC\xE3\x83\xBC\xE3\x82\xB9/a.txt", "2");  // レース
+  dir.write("\xD0\x93\xD0\xBE\xD0\xBD\xD0\xBA\xD0\xB8/a.txt", "3");  // Гонки, alone
+  dir.write("Wh?/a.txt", "4");  // a real question mark
+  struct Row {
+    const char* path;
+    std::string contents;
+  };
+  const Row rows[] = {{"???\\a.txt", "(missing)"},
+                      {"?????\\a.txt", "(missing)"},
+                      {"WH?\\A.TXT", "4"}};
+  for (const Row& row : rows) {
+    EXPECT_EQ(ReadThrough(dir.programPath(row.path)), row.contents) << row.path;
+  }
+}
+
 TEST_F(PlatformFiles, WritersDenyOtherWritersButNotPlainReaders) {
   dir.write("a.prf", "k=1");
   std::string path = dir.programPath("a.prf");

@@ -33,9 +33,11 @@ class Win32PlatformTest : public ::testing::Test {
     fs::remove_all(dir_, error);
   }
   std::string Path(const std::string& name) const { return dir_ + name; }
-  std::string Read(const std::string& name) const {
+  std::string Read(const std::string& name) const { return ReadAt(Path(name)); }
+  // The first bytes of the file at a program path, "(missing)" if it cannot be opened.
+  static std::string ReadAt(const std::string& path) {
     std::string bytes(64, '\0');
-    platform::File* f = platform::OpenFile(Path(name), OpenMode::kReadAny);
+    platform::File* f = platform::OpenFile(path, OpenMode::kReadAny);
     if (f == nullptr) return "(missing)";
     bytes.resize(static_cast<std::size_t>(
         std::max<std::int64_t>(platform::ReadFile(f, bytes.data(), 64), 0)));
@@ -265,6 +267,86 @@ TEST_F(Win32PlatformTest, Windows1252NamesPassThrough) {
   ASSERT_EQ(platform::StartSearch(Path("r\xC4*"), &search, &entry), platform::SearchStart::kFound);
   EXPECT_EQ(entry.name, name);
   platform::EndSearch(search);
+}
+
+// Names the ANSI code page cannot hold: two of one length, and one whose
+// best-fit form ("Lodz" with an accent) is the name of its neighbour.
+const wchar_t* const kWideNames[] = {L"\u30B2\u30FC\u30E0", L"\u30EC\u30FC\u30B9",
+                                     L"\u0141\u00F3d\u017A", L"L\u00F3dz"};
+
+std::wstring Wide(const std::string& ansi) {
+  std::wstring wide(ansi.size(), L'\0');
+  wide.resize(static_cast<std::size_t>(
+      MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), wide.data(),
+                          static_cast<int>(wide.size()))));
+  return wide;
+}
+
+std::string Utf8(const std::wstring& wide) {
+  std::string text(wide.size() * 3, '\0');
+  text.resize(static_cast<std::size_t>(
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(),
+                          static_cast<int>(text.size()), nullptr, nullptr)));
+  return text;
+}
+
+void WriteWide(const std::wstring& path, const std::string& bytes) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  DWORD put = 0;
+  EXPECT_TRUE(::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr));
+  CloseHandle(h);
+}
+
+std::wstring CurrentWide() {
+  wchar_t buffer[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, buffer);
+  return buffer;
+}
+
+TEST_F(Win32PlatformTest, TheCurrentFolderIsReachedByItsOwnNameBesideLookAlikes) {
+  const std::wstring base = Wide(dir_);
+  const std::wstring previous = CurrentWide();
+  for (const wchar_t* name : kWideNames) {
+    ASSERT_TRUE(CreateDirectoryW((base + name).c_str(), nullptr));
+    WriteWide(base + name + L"\\Race.txt", Utf8(name));
+  }
+  for (const wchar_t* name : kWideNames) {
+    ASSERT_TRUE(SetCurrentDirectoryW((base + name).c_str()));
+    EXPECT_EQ(ReadAt(platform::CurrentFolder() + "RACE.TXT"), Utf8(name)) << Utf8(name);
+  }
+  SetCurrentDirectoryW(previous.c_str());
+}
+
+TEST_F(Win32PlatformTest, EnteringAFolderTakesItsSystemName) {
+  const std::wstring base = Wide(dir_);
+  const std::wstring previous = CurrentWide();
+  for (const wchar_t* name : kWideNames)
+    ASSERT_TRUE(CreateDirectoryW((base + name).c_str(), nullptr));
+  Write("file", "x");
+  EXPECT_EQ(platform::EnterFolder(Utf8(base + L"missing")), platform::FolderEntry::kMissing);
+  EXPECT_EQ(platform::EnterFolder(Utf8(base + L"file")), platform::FolderEntry::kNotFolder);
+  EXPECT_EQ(CurrentWide(), previous);
+  for (const wchar_t* name : kWideNames) {
+    EXPECT_EQ(platform::EnterFolder(Utf8(base + name)), platform::FolderEntry::kEntered);
+    EXPECT_EQ(CurrentWide(), base + name);
+  }
+  SetCurrentDirectoryW(previous.c_str());
+}
+
+TEST_F(Win32PlatformTest, FoundNamesNeverStandForAnotherFile) {
+  const std::wstring base = Wide(dir_);
+  WriteWide(base + kWideNames[2] + L".txt", "first");
+  WriteWide(base + kWideNames[3] + L".txt", "second");
+  platform::Search* search = nullptr;
+  platform::FoundEntry entry;
+  ASSERT_EQ(platform::StartSearch(Path("*.txt"), &search, &entry), platform::SearchStart::kFound);
+  std::multiset<std::string> read{Read(entry.name)};
+  while (platform::ContinueSearch(search, &entry)) read.insert(Read(entry.name));
+  platform::EndSearch(search);
+  // The name without an ANSI form opens nothing; the other opens its own file.
+  EXPECT_EQ(read, (std::multiset<std::string>{"(missing)", "second"}));
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 
 std::string ChooseFolder(std::string_view title, std::string_view start) {
   kit::SetUpToolkit();
-  std::string startHost = start.empty() ? std::string() : platform::HostPath(start);
+  std::string startHost(start);
   if (!startHost.empty() && !fl_filename_isdir(startHost.c_str())) startHost.clear();
   const std::string titleUtf8 = platform::Cp1252ToUtf8(title);
   Fl_File_Chooser chooser(startHost.empty() ? nullptr : startHost.c_str(), "*",
@@ -23,8 +23,8 @@ std::string ChooseFolder(std::string_view title, std::string_view start) {
   if (value == nullptr || value[0] == '\0') return std::string();
 
   // An absolute host path (the chooser resolves typed relative names against
-  // the folder it shows) without a trailing slash, as a program path.
+  // the folder it shows) without a trailing slash.
   std::string host = value;
   while (host.size() > 1 && host.back() == '/') host.pop_back();
-  return platform::ProgramText(host);
+  return host;
 }
