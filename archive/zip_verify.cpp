@@ -40,6 +40,7 @@ bool ContentMatches(unzFile zip, const ZipEntryCheck& want, char* buffer) {
   int got = 0;
   while ((got = unzReadCurrentFile(zip, buffer, kReadBytes)) > 0) {
     size += static_cast<std::uint64_t>(got);
+    platform::KeepServing();
   }
   const bool closed = unzCloseCurrentFile(zip) == UNZ_OK;
   return got == 0 && closed && size == want.size;

@@ -47,9 +47,9 @@ void NoteFailure(int status) {
   if (status != ZIP_OK && state.failure == 0) state.failure = status < 0 ? status : -1;
 }
 
-zipFile OpenZip(const std::string& path, int mode) {
+zipFile OpenZip(const std::string& path, int mode, bool exclusive) {
   zlib_filefunc_def functions;
-  FillArchiveStreamFunctions(&functions);
+  FillArchiveStreamFunctions(&functions, exclusive);
   return zipOpen2(path.c_str(), mode, nullptr, &functions);
 }
 
@@ -146,7 +146,9 @@ void InitZipWriter() {
   state.method = Z_DEFLATED;
 }
 
-std::intptr_t CreateArchive(std::string_view path, int mode) {
+namespace {
+
+std::intptr_t Create(std::string_view path, int mode, bool exclusive) {
   if (state.openArchive != nullptr) {
     // The earlier archive has no caller left to hear of a failure here.
     zipClose(state.openArchive, nullptr);
@@ -157,8 +159,16 @@ std::intptr_t CreateArchive(std::string_view path, int mode) {
   state.path = std::string(path);
   // minizip takes a C string: a path with a NUL in it would name another file.
   if (path.find('\0') != std::string_view::npos) return 0;
-  state.openArchive = OpenZip(std::string(path), mode);
+  state.openArchive = OpenZip(std::string(path), mode, exclusive);
   return reinterpret_cast<std::intptr_t>(state.openArchive);
+}
+
+}  // namespace
+
+std::intptr_t CreateArchive(std::string_view path, int mode) { return Create(path, mode, false); }
+
+std::intptr_t CreateNewArchive(std::string_view path) {
+  return Create(path, APPEND_STATUS_CREATE, true);
 }
 
 int AddFileToArchive(std::string_view path, int keepPath) {
@@ -200,5 +210,33 @@ int CloseArchive() {
   int result = state.failure;
   state.failure = 0;
   state.entries.clear();
+  return result;
+}
+
+int FileEntryCheck(std::string_view path, ZipEntryCheck* out) {
+  platform::File* file = platform::OpenFile(path, platform::OpenMode::kReadDenyWrite);
+  if (file == nullptr) return -1;
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[kChunkBytes]);
+  *out = ZipEntryCheck{ZipEntryName(path, 0), 0, 0};
+  std::int64_t got = buffer == nullptr ? -1 : 0;
+  while (buffer != nullptr && (got = platform::ReadFile(file, buffer.get(), kChunkBytes)) > 0) {
+    out->size += static_cast<std::uint64_t>(got);
+    out->crc = static_cast<std::uint32_t>(
+        crc32(out->crc, reinterpret_cast<const Bytef*>(buffer.get()), static_cast<uInt>(got)));
+    platform::KeepServing();
+  }
+  platform::CloseFile(file);
+  return got == 0 ? 0 : -1;
+}
+
+int AddKnownFileToArchive(std::string_view path, const ZipEntryCheck& expected) {
+  if (state.openArchive == nullptr) return -1;
+  const std::size_t before = state.entries.size();
+  const int result = AddFileToArchive(path, 0);
+  const bool added = state.entries.size() == before + 1;
+  if (!added || state.entries.back().name != expected.name ||
+      state.entries.back().size != expected.size || state.entries.back().crc != expected.crc) {
+    NoteFailure(-1);
+  }
   return result;
 }

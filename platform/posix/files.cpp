@@ -32,6 +32,10 @@ bool Lock(int fd, short type) {
   return errno != EAGAIN && errno != EACCES;
 }
 
+// Takers of a lock file that lose it to its removal more often than this
+// in a row give up.
+constexpr int kLockTries = 100;
+
 bool IsFolder(int fd) {
   struct stat st;
   return fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
@@ -159,6 +163,7 @@ bool CopyFileKeepTimes(std::string_view from, std::string_view to) {
     std::int64_t n = ReadAll(in, buffer.data(), static_cast<std::int64_t>(buffer.size()));
     if (n < 0 || (n > 0 && !WriteAll(out, buffer.data(), n))) ok = false;
     if (n <= 0 || !ok) break;
+    KeepServing();
   }
   struct timespec times[2] = {st.st_atim, st.st_mtim};
   ok = ok && fchmod(out, st.st_mode & 07777) == 0 && futimens(out, times) == 0;
@@ -170,12 +175,66 @@ bool CopyFileKeepTimes(std::string_view from, std::string_view to) {
 
 bool ReplaceFileWith(std::string_view from, std::string_view to) {
   if (CallFails(Op::kRename)) return false;
-  return rename(HostPath(from).c_str(), HostPath(to).c_str()) == 0;
+  const std::string target = HostPath(to);
+  // rename() replaces a file whatever its permissions; a read-only file is
+  // one its owner chose to keep, and Windows refuses to replace it too.
+  struct stat st;
+  if (lstat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0) {
+    errno = EACCES;
+    return false;
+  }
+  return rename(HostPath(from).c_str(), target.c_str()) == 0;
 }
 
 bool DeleteFileAt(std::string_view path) {
   if (CallFails(Op::kDelete)) return false;
   return unlink(HostPath(path).c_str()) == 0;
+}
+
+File* TakeLockFile(std::string_view path) {
+  if (CallFails(Op::kOpen)) return nullptr;
+  const std::string host = HostPath(path);
+  // The holder removes the file before letting it go, so a taker that waited
+  // on the old file may hold a lock on a name that is gone or now names a
+  // new file; it tries again until the lock it holds is on the file that
+  // the name names.
+  for (int tries = 0; tries < kLockTries; ++tries) {
+    int fd = open(host.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    if (IsFolder(fd) || !Lock(fd, F_WRLCK)) {
+      close(fd);
+      return nullptr;
+    }
+    struct stat held;
+    struct stat named;
+    if (fstat(fd, &held) == 0 && stat(host.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+        held.st_ino == named.st_ino) {
+      return new File{fd};
+    }
+    close(fd);
+  }
+  return nullptr;
+}
+
+void ReleaseLockFile(File* lock, std::string_view path) {
+  if (lock == nullptr) return;
+  // Removed while still held, so that no other taker locks it in between.
+  unlink(HostPath(path).c_str());
+  close(lock->fd);
+  delete lock;
+}
+
+bool DeleteFileNotInUse(std::string_view path) {
+  if (CallFails(Op::kDelete)) return false;
+  const std::string host = HostPath(path);
+  // Every writer of this program holds a write lock while it writes; a file
+  // whose lock can be taken is written by no one.
+  int fd = open(host.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool free = !IsFolder(fd) && Lock(fd, F_WRLCK);
+  const bool deleted = free && unlink(host.c_str()) == 0;
+  close(fd);
+  return deleted;
 }
 
 bool MakeFolder(std::string_view path) {

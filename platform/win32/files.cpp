@@ -174,6 +174,12 @@ bool SameFile(const std::string& a, const std::string& b) {
          first.nFileIndexLow == second.nFileIndexLow;
 }
 
+DWORD CALLBACK CopyProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD,
+                            DWORD, HANDLE, HANDLE, LPVOID) {
+  KeepServing();
+  return PROGRESS_CONTINUE;
+}
+
 }  // namespace
 
 bool CopyFileKeepTimes(std::string_view from, std::string_view to) {
@@ -183,9 +189,10 @@ bool CopyFileKeepTimes(std::string_view from, std::string_view to) {
   // Copying a file onto itself would destroy the bytes to be copied; not
   // every system's copy call refuses it.
   if (SameFile(source, target)) return false;
-  // CopyFileA keeps the last-write time and the attributes, replaces the
-  // target and removes a partial one when the copy fails.
-  return CopyFileA(source.c_str(), target.c_str(), FALSE) != 0;
+  // CopyFileExA keeps the last-write time and the attributes, replaces the
+  // target and removes a partial one when the copy fails. It reports after
+  // each chunk, which keeps the windows served through a long copy.
+  return CopyFileExA(source.c_str(), target.c_str(), CopyProgress, nullptr, nullptr, 0) != 0;
 }
 
 bool ReplaceFileWith(std::string_view from, std::string_view to) {
@@ -211,6 +218,27 @@ bool DeleteFileAt(std::string_view path) {
   if (DeleteFileA(host.c_str())) return true;
   SetFileAttributesA(host.c_str(), attributes);
   return false;
+}
+
+File* TakeLockFile(std::string_view path) {
+  if (CallFails(Op::kOpen)) return nullptr;
+  // Shared with no one, and gone when the last handle closes: also when the
+  // process ends without closing it.
+  HANDLE handle = CreateFileA(HostPath(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0,
+                              nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  return handle == INVALID_HANDLE_VALUE ? nullptr : new File{handle};
+}
+
+void ReleaseLockFile(File* lock, std::string_view /*path*/) {
+  if (lock == nullptr) return;
+  CloseHandle(ReleaseHandle(lock));
+}
+
+bool DeleteFileNotInUse(std::string_view path) {
+  // Writers share their files for reading only, never for deleting, so
+  // deleting a file that is being written fails.
+  return DeleteFileAt(path);
 }
 
 bool MakeFolder(std::string_view path) {
