@@ -66,6 +66,40 @@ int OpenHost(const std::string& host, OpenMode mode) {
   return fd;
 }
 
+// Giving a large file's blocks back to the file system takes long enough
+// (about a millisecond per megabyte) to stall the windows when it happens
+// in one call; cut the file down in steps of this size, serving between.
+constexpr off_t kShrinkStep = off_t{16} << 20;
+
+void ShrinkGradually(int fd, off_t size) {
+  while (size > kShrinkStep) {
+    size -= kShrinkStep;
+    if (ftruncate(fd, size) != 0) return;
+    KeepServing();
+  }
+}
+
+// Opens a regular file whose name is about to go, so that its blocks can
+// be given back gradually once no name is left; -1 when it cannot be.
+int OpenForRelease(const std::string& host) {
+  int fd = open(host.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  struct stat st;
+  if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Closes a file opened by OpenForRelease, first giving its blocks back in
+// steps when its last name is gone (no one else can see it any more).
+void CloseReleased(int fd) {
+  if (fd < 0) return;
+  struct stat st;
+  if (fstat(fd, &st) == 0 && st.st_nlink == 0) ShrinkGradually(fd, st.st_size);
+  close(fd);
+}
+
 std::int64_t ReadAll(int fd, void* buffer, std::int64_t count) {
   std::int64_t done = 0;
   auto* out = static_cast<char*>(buffer);
@@ -152,6 +186,7 @@ bool CopyFileKeepTimes(std::string_view from, std::string_view to) {
   struct stat outSt;
   const bool same = out >= 0 && fstat(out, &outSt) == 0 && outSt.st_dev == st.st_dev &&
                     outSt.st_ino == st.st_ino;
+  if (out >= 0 && !same && fstat(out, &outSt) == 0) ShrinkGradually(out, outSt.st_size);
   if (out < 0 || same || ftruncate(out, 0) != 0) {
     if (out >= 0) close(out);
     close(in);
@@ -183,12 +218,19 @@ bool ReplaceFileWith(std::string_view from, std::string_view to) {
     errno = EACCES;
     return false;
   }
-  return rename(HostPath(from).c_str(), target.c_str()) == 0;
+  const int replaced = OpenForRelease(target);
+  const bool renamed = rename(HostPath(from).c_str(), target.c_str()) == 0;
+  CloseReleased(replaced);
+  return renamed;
 }
 
 bool DeleteFileAt(std::string_view path) {
   if (CallFails(Op::kDelete)) return false;
-  return unlink(HostPath(path).c_str()) == 0;
+  const std::string host = HostPath(path);
+  const int removed = OpenForRelease(host);
+  const bool deleted = unlink(host.c_str()) == 0;
+  CloseReleased(removed);
+  return deleted;
 }
 
 File* TakeLockFile(std::string_view path) {
@@ -233,7 +275,7 @@ bool DeleteFileNotInUse(std::string_view path) {
   if (fd < 0) return false;
   const bool free = !IsFolder(fd) && Lock(fd, F_WRLCK);
   const bool deleted = free && unlink(host.c_str()) == 0;
-  close(fd);
+  CloseReleased(fd);
   return deleted;
 }
 

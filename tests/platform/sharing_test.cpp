@@ -79,6 +79,22 @@ TEST_F(PlatformSharing, StdioExclusiveCreationRefusesAnyTakenName) {
   EXPECT_EQ(dir.read("fresh.bin"), "new");
 }
 
+TEST_F(PlatformSharing, LargeFilesGoneByOneNameStayWholeUnderAnother) {
+  // Larger than the steps in which the blocks of a file without names are
+  // given back.
+  const std::string big(40u << 20, 'b');
+  dir.write("gone.bin", big);
+  dir.write("old.zip", big);
+  dir.write("new.zip", "new");
+  ASSERT_EQ(link(dir.hostPath("gone.bin").c_str(), dir.hostPath("kept.bin").c_str()), 0);
+  ASSERT_EQ(link(dir.hostPath("old.zip").c_str(), dir.hostPath("kept.zip").c_str()), 0);
+  EXPECT_TRUE(platform::DeleteFileAt(dir.programPath("gone.bin")));
+  EXPECT_TRUE(platform::ReplaceFileWith(dir.programPath("new.zip"), dir.programPath("old.zip")));
+  EXPECT_TRUE(dir.read("kept.bin") == big);
+  EXPECT_TRUE(dir.read("kept.zip") == big);
+  EXPECT_EQ(dir.read("old.zip"), "new");
+}
+
 std::vector<int> served;
 void RecordServe(int milliseconds) { served.push_back(milliseconds); }
 
