@@ -45,9 +45,10 @@ int AddFileToArchive(std::string_view path, int keepPath);
 // then). Negative when, since CreateArchive, an entry could not begin or was
 // left short of its file (a read, a chunk write or the entry's close
 // failed), a file that exists had an unusable name, the archive's own close
-// failed, or the read-back found it different: the file is then incomplete
-// and must not be reported as written. Files that were missing before their
-// entry began do not count.
+// failed, or the read-back found it different, or a file added with
+// AddKnownFileToArchive was gone or did not hold what was expected: the file
+// is then incomplete and must not be reported as written. Other files that
+// were missing before their entry began do not count.
 int CloseArchive();
 
 // What an entry must hold: its stored name, and the size and CRC-32 of the

@@ -292,13 +292,44 @@ check_two_copies() {
   check "two copies: zip holds the archive alone" zip_holds_only "$NAME.zip"
 }
 
+# The window answers all through the action on a 100 MB screenshot, in
+# both modes: a probe keeps sending it a message and notes the longest wait
+# for the answer (reported, and below 100 ms).
+check_serving() {
+  local probe=${SERVE_PROBE:-$(dirname "$LAPBUNDLE_EXE")/../tests/wine/serve_probe.exe}
+  if [ ! -f "$probe" ]; then
+    echo "SKIP: serving (the probe is not built: $probe)"
+    return
+  fi
+  local mode longest
+  for mode in 0 1; do
+    make_game --screen 5800x5800
+    default_settings | sed "s/bmp\/jpg = 0/bmp\/jpg = $mode/" >"$GAME/lapbundle.prf"
+    start_app || { fail "serving: the window opens"; return; }
+    "$WINE" "$probe" "$TITLE" 300 >"$WORK/probe.log" 2>&1 &
+    local probe_pid=$!
+    sleep 2
+    press_button
+    wait_until 120 zip_holds_only "$NAME.zip" || fail "serving (bmp/jpg = $mode): the action ends"
+    sleep 1
+    kill "$probe_pid" 2>/dev/null
+    wait "$probe_pid" 2>/dev/null
+    longest=$(tail -n 1 "$WORK/probe.log")
+    echo "  bmp/jpg = $mode: the longest wait for an answer was $longest ms"
+    check "serving (bmp/jpg = $mode): every message answered within 100 ms" \
+      test "${longest:-999999}" -lt 100
+    press_button
+    check "serving (bmp/jpg = $mode): End ends the program" app_ended 0
+  done
+}
+
 started=$SECONDS
 prepare
 # Each check leaves no program running (a failed one ends its own).
 checks=("$@")
 [ ${#checks[@]} -gt 0 ] || checks=(check_kit check_first_run check_keyboard check_fatal_stop
   check_close_request check_path_name check_double_click check_close_while_packing check_replace
-  check_readonly_archive check_device_names check_two_copies check_folder_dialog)
+  check_readonly_archive check_device_names check_two_copies check_serving check_folder_dialog)
 for one in "${checks[@]}"; do
   "$one"
   [ -z "$APP_PID" ] || stop_wine
