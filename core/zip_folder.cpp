@@ -33,7 +33,8 @@ bool isDeviceName(std::string_view name) {
   for (const char* device : kDevices) {
     if (folded == device) return true;
   }
-  if (folded.size() != 4 || (folded.compare(0, 3, "com") != 0 && folded.compare(0, 3, "lpt") != 0)) {
+  if (folded.size() != 4 ||
+      (folded.compare(0, 3, "com") != 0 && folded.compare(0, 3, "lpt") != 0)) {
     return false;
   }
   // 1 to 9, or the superscript digits one, two and three of Windows-1252.
@@ -78,7 +79,8 @@ int sweepTemporaryArchives(const std::string& zipFolder) {
   std::vector<std::string> found;
   if (DirectoryScan::start(kScanNumber, zipFolder, kTemporaryPattern) == 0) return 0;
   while (DirectoryScan::next(kScanNumber) != 0) {
-    if (DirectoryScan::entryType(kScanNumber) == 1) found.push_back(DirectoryScan::entryName(kScanNumber));
+    if (DirectoryScan::entryType(kScanNumber) == 1)
+      found.push_back(DirectoryScan::entryName(kScanNumber));
   }
   DirectoryScan::finish(kScanNumber);
   int kept = 0;

@@ -224,9 +224,9 @@ File* TakeLockFile(std::string_view path) {
   if (CallFails(Op::kOpen)) return nullptr;
   // Shared with no one, and gone when the last handle closes: also when the
   // process ends without closing it.
-  HANDLE handle = CreateFileA(HostPath(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0,
-                              nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  HANDLE handle =
+      CreateFileA(HostPath(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   return handle == INVALID_HANDLE_VALUE ? nullptr : new File{handle};
 }
 

@@ -18,7 +18,8 @@ std::uint32_t Crc(const std::string& bytes) {
 
 TEST_F(ZipWriterTest, ANewArchiveIsMadeOnlyWhereNoFileHasTheName) {
   folder_.write("taken.tmp", "someone's file");
-  ASSERT_EQ(symlink(folder_.hostPath("elsewhere.zip").c_str(), folder_.hostPath("link.tmp").c_str()), 0);
+  ASSERT_EQ(
+      symlink(folder_.hostPath("elsewhere.zip").c_str(), folder_.hostPath("link.tmp").c_str()), 0);
   EXPECT_EQ(CreateNewArchive(folder_.programPath("taken.tmp")), 0);
   EXPECT_EQ(CreateNewArchive(folder_.programPath("link.tmp")), 0);
   EXPECT_EQ(folder_.read("taken.tmp"), "someone's file");

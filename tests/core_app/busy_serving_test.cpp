@@ -58,7 +58,8 @@ TEST_F(BusyServingTest, EveryStretchOfWorkOnA100MegabyteScreenshotIsShort) {
       last = at;
     }
     const auto longestMs = std::chrono::duration_cast<std::chrono::milliseconds>(longest).count();
-    RecordProperty(jpeg ? "longest_gap_ms_jpeg" : "longest_gap_ms_copy", static_cast<int>(longestMs));
+    RecordProperty(jpeg ? "longest_gap_ms_jpeg" : "longest_gap_ms_copy",
+                   static_cast<int>(longestMs));
     std::printf("longest gap (%s): %lld ms over %zu servings\n", jpeg ? "JPEG" : "byte copy",
                 static_cast<long long>(longestMs), served.size());
     EXPECT_LT(longest, kLongestGap);

@@ -2,6 +2,8 @@
 // runs left: staged copies that change under the action, the lock that lets
 // one action run at a time, leftover temporary archives, read-only earlier
 // archives and names Windows keeps for its devices.
+#include "core/zip_folder.h"
+
 #include <sys/stat.h>
 
 #include <filesystem>
@@ -10,7 +12,6 @@
 #include <vector>
 
 #include "core/app.h"
-#include "core/zip_folder.h"
 #include "platform/platform.h"
 #include "tests/core_app/app_fixture.h"
 #include "tests/headless_kit/headless_kit.h"
@@ -164,10 +165,11 @@ TEST_F(ZipFolderTest, LeftoverTemporaryArchivesAreRemovedButNotOneBeingWritten) 
   ASSERT_NE(writer, nullptr);
   pressAndEnd();
   EXPECT_EQ(headless::ControlAt(5).text, kOk);
-  EXPECT_EQ(entries(kZip), Names({kBmp + "=" + std::to_string(folder_.read("Screens/Screen1.bmp").size()),
-                                  kGam + "=" + std::to_string(folder_.read("Saves/Race1.gam").size()),
-                                  "Oakfield.trk=" +
-                                      std::to_string(folder_.read("Tracks/Hills/Oakfield.trk").size())}));
+  EXPECT_EQ(
+      entries(kZip),
+      Names({kBmp + "=" + std::to_string(folder_.read("Screens/Screen1.bmp").size()),
+             kGam + "=" + std::to_string(folder_.read("Saves/Race1.gam").size()),
+             "Oakfield.trk=" + std::to_string(folder_.read("Tracks/Hills/Oakfield.trk").size())}));
   EXPECT_EQ(FolderNames(folder_.hostPath("zip")), Names({kZip, "other.bmp", "~lapbundle7.tmp"}));
   platform::CloseFile(writer);
   shutDown(false);
@@ -186,15 +188,15 @@ TEST_F(ZipFolderTest, AReadOnlyEarlierArchiveIsKept) {
 
 TEST(ArchiveNameCheck, RefusesWhatWindowsCannotCreateAsAFile) {
   const char* refused[] = {
-      "NUL", "con", "Prn", "aUx", "CONIN$", "conout$", "COM1", "com9", "LPT1", "lpt9",
-      "COM\xB9", "com\xB2", "LPT\xB3",                  // superscript one, two, three
-      "com1.race", "aux.txt", "NUL .txt", "nul  ", "CON.", "lpt2.a.b",
-      "a/b", "a\\b", "a:b", "a*b", "a?b", "a\"b", "a<b", "a>b", "a|b", "a\tb", "\x1F",
+      "NUL",       "con",     "Prn",      "aUx",     "CONIN$", "conout$",  "COM1", "com9", "LPT1",
+      "lpt9",      "COM\xB9", "com\xB2",  "LPT\xB3",  // superscript one, two, three
+      "com1.race", "aux.txt", "NUL .txt", "nul  ",   "CON.",   "lpt2.a.b", "a/b",  "a\\b", "a:b",
+      "a*b",       "a?b",     "a\"b",     "a<b",     "a>b",    "a|b",      "a\tb", "\x1F",
   };
   const char* accepted[] = {
-      "", "Final", "NULL", "CONIN", "conout", "COM0", "COM10", "LPT0", "com", "lpt",
-      "COM\xB4", "LPT\xBC",  // other superscripts and fractions
-      "xNUL", " NUL", "NUL_x", "auxiliary.txt", "com1race", "Cup \xE4", ".txt", "~\x7F",
+      "",     "Final", "NULL",    "CONIN",         "conout",   "COM0",     "COM10", "LPT0",
+      "com",  "lpt",   "COM\xB4", "LPT\xBC",  // other superscripts and fractions
+      "xNUL", " NUL",  "NUL_x",   "auxiliary.txt", "com1race", "Cup \xE4", ".txt",  "~\x7F",
   };
   for (const char* name : refused) EXPECT_FALSE(isUsableArchiveName(name)) << name;
   for (const char* name : accepted) EXPECT_TRUE(isUsableArchiveName(name)) << name;

@@ -1,14 +1,13 @@
 // Sharing the zip folder with other running copies: the lock file, deleting
 // only what no one writes, replacing only what may be replaced, exclusive
 // stdio creation, and serving windows between pauses.
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <thread>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "platform/platform.h"
 #include "tests/testing/temp_folder.h"
