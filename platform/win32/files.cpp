@@ -197,7 +197,15 @@ bool CopyFileKeepTimes(std::string_view from, std::string_view to) {
 
 bool ReplaceFileWith(std::string_view from, std::string_view to) {
   if (CallFails(Op::kRename)) return false;
-  return MoveFileExA(HostPath(from).c_str(), HostPath(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  const std::string target = HostPath(to);
+  // Windows refuses to replace a read-only file; not every system that runs
+  // the program does, so it is asked first.
+  const DWORD attributes = GetFileAttributesA(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  return MoveFileExA(HostPath(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
 bool DeleteFileAt(std::string_view path) {
