@@ -266,6 +266,26 @@ TEST_F(Win32PlatformTest, DeletesOnlyFilesNoOneWritesAndCreatesOnlyNewStreams) {
   EXPECT_EQ(Read("fresh.bin"), "new");
 }
 
+TEST_F(Win32PlatformTest, LargeFilesAreCopiedWholeAndKeptUnderAnotherName) {
+  // Larger than the steps in which large files are copied and given back.
+  const std::string big(40u << 20, 'b');
+  Write("big.bmp", big);
+  ASSERT_TRUE(platform::CopyFileKeepTimes(Path("big.bmp"), Path("copy.bmp")));
+  ASSERT_TRUE(CreateHardLinkA(Path("kept.bmp").c_str(), Path("copy.bmp").c_str(), nullptr));
+  EXPECT_TRUE(platform::DeleteFileAt(Path("copy.bmp")));
+  EXPECT_EQ(platform::FileAttributes(Path("copy.bmp")), platform::kInvalidAttributes);
+  EXPECT_TRUE(platform::DeleteFileAt(Path("big.bmp")));
+  EXPECT_EQ(platform::FileAttributes(Path("big.bmp")), platform::kInvalidAttributes);
+  platform::File* kept = platform::OpenFile(Path("kept.bmp"), OpenMode::kReadAny);
+  ASSERT_NE(kept, nullptr);
+  std::string bytes(big.size() + 1, '\0');
+  EXPECT_EQ(platform::ReadFile(kept, bytes.data(), static_cast<std::int64_t>(bytes.size())),
+            static_cast<std::int64_t>(big.size()));
+  platform::CloseFile(kept);
+  bytes.resize(big.size());
+  EXPECT_TRUE(bytes == big);
+}
+
 TEST_F(Win32PlatformTest, SearchMatchesWithoutCaseAndTellsNoMatchFromFailure) {
   Write("Race1.GAM", "1");
   Write("race2.gam", "2");

@@ -314,7 +314,7 @@ check_serving() {
     sleep 1
     kill "$probe_pid" 2>/dev/null
     wait "$probe_pid" 2>/dev/null
-    longest=$(tail -n 1 "$WORK/probe.log")
+    longest=$(tail -n 1 "$WORK/probe.log" | tr -d '\r')
     echo "  bmp/jpg = $mode: the longest wait for an answer was $longest ms"
     check "serving (bmp/jpg = $mode): every message answered within 100 ms" \
       test "${longest:-999999}" -lt 100
