@@ -23,6 +23,7 @@ namespace {
 constexpr int kLevel = 9;
 constexpr std::int64_t kChunkBytes = 102400;
 constexpr int kChunkPauseMs = 10;
+constexpr std::int64_t kDeflatePiece = kChunkBytes / 4;
 // The name length field of a zip header holds 16 bits; minizip would cut
 // the length silently and write a broken header.
 constexpr std::size_t kMaxNameBytes = 65535;
@@ -98,6 +99,22 @@ bool ReadFileStamp(std::string_view path, DateValue* date, std::int64_t* size) {
   return true;
 }
 
+// Deflating a whole chunk at level 9 can take tens of milliseconds, so it
+// goes to the library in pieces, with the windows served between them. The
+// compressed bytes do not depend on how the input is cut. The status of the
+// chunk's first failing piece, ZIP_OK when none failed.
+int WriteChunk(const char* data, std::int64_t count) {
+  int status = ZIP_OK;
+  for (std::int64_t at = 0; at < count; at += kDeflatePiece) {
+    const std::int64_t piece = count - at < kDeflatePiece ? count - at : kDeflatePiece;
+    const int result =
+        zipWriteInFileInZip(state.openArchive, data + at, static_cast<unsigned>(piece));
+    if (status == ZIP_OK) status = result;
+    platform::KeepServing();
+  }
+  return status;
+}
+
 // Streams the file's bytes into the entry that has just begun, noting their
 // count and CRC-32 in `check`. The status of the last chunk write; -1 when
 // nothing was written or reading failed.
@@ -130,7 +147,7 @@ int StreamFile(std::string_view path, std::int64_t size, ZipEntryCheck* check) {
         crc32(check->crc, reinterpret_cast<const Bytef*>(buffer.get()), static_cast<uInt>(got)));
     // A failed chunk does not stop the loop; a later chunk's status replaces
     // its result, but the archive remembers the failure.
-    result = zipWriteInFileInZip(state.openArchive, buffer.get(), static_cast<unsigned>(got));
+    result = WriteChunk(buffer.get(), got);
     NoteFailure(result);
     platform::PauseMs(kChunkPauseMs);
   }
