@@ -69,7 +69,7 @@ int OpenHost(const std::string& host, OpenMode mode) {
 // Giving a large file's blocks back to the file system takes long enough
 // (about a millisecond per megabyte) to stall the windows when it happens
 // in one call; cut the file down in steps of this size, serving between.
-constexpr off_t kShrinkStep = off_t{16} << 20;
+constexpr off_t kShrinkStep = off_t{4} << 20;
 
 void ShrinkGradually(int fd, off_t size) {
   while (size > kShrinkStep) {

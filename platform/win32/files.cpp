@@ -28,7 +28,7 @@ constexpr DWORD kCopiedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HID
 // Giving a large file's blocks back can take long enough to stall the
 // windows when it happens in one call; a file is cut down by this much at
 // a time before it goes.
-constexpr std::int64_t kShrinkStep = std::int64_t{16} << 20;
+constexpr std::int64_t kShrinkStep = std::int64_t{4} << 20;
 
 struct ModeFlags {
   DWORD access;
