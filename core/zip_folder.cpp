@@ -79,8 +79,9 @@ int sweepTemporaryArchives(const std::string& zipFolder) {
   std::vector<std::string> found;
   if (DirectoryScan::start(kScanNumber, zipFolder, kTemporaryPattern) == 0) return 0;
   while (DirectoryScan::next(kScanNumber) != 0) {
-    if (DirectoryScan::entryType(kScanNumber) == 1)
+    if (DirectoryScan::entryType(kScanNumber) == 1) {
       found.push_back(DirectoryScan::entryName(kScanNumber));
+    }
   }
   DirectoryScan::finish(kScanNumber);
   int kept = 0;

@@ -133,8 +133,9 @@ bool CloseFile(File* file);
 
 // A C stream over a program path, for libraries that write through stdio
 // (the JPEG writer, the zip container). mode is an fopen mode; "x" after
-// "w" creates the file only when no file (nor link) has that name. Writes and the
-// final fclose go through the fault table, so tests can make them fail.
+// "w" creates the file only when no file (nor link) has that name. Writes
+// and the final fclose go through the fault table, so tests can make them
+// fail.
 std::FILE* OpenStdioFile(std::string_view path, const char* mode);
 
 // Copies `from` over `to` (replacing it), keeping the source's last-write
@@ -146,7 +147,8 @@ bool CopyFileKeepTimes(std::string_view from, std::string_view to);
 // unless that file is read-only (which Windows refuses to replace). False on
 // failure; both files are then as they were.
 bool ReplaceFileWith(std::string_view from, std::string_view to);
-// Deletes a file. False on failure.
+// Deletes a file. False on failure. The blocks of a large file that no
+// other name keeps are given back in steps, with KeepServing between them.
 bool DeleteFileAt(std::string_view path);
 // Creates one folder (its parent must exist). False if it exists or fails.
 bool MakeFolder(std::string_view path);
