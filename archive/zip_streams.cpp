@@ -7,16 +7,20 @@
 
 namespace {
 
+// The opaque pointer minizip hands the open: this address asks for an
+// exclusive creation.
+const char kExclusive = 0;
+
 // minizip's stdio functions open by file name; the program's paths are
 // Windows-1252 with backslashes, so the open goes through the platform.
-voidpf ZCALLBACK OpenArchiveStream(voidpf /*opaque*/, const char* filename, int mode) {
+voidpf ZCALLBACK OpenArchiveStream(voidpf opaque, const char* filename, int mode) {
   const char* fopenMode = nullptr;
   if ((mode & ZLIB_FILEFUNC_MODE_READWRITEFILTER) == ZLIB_FILEFUNC_MODE_READ) {
     fopenMode = "rb";
   } else if ((mode & ZLIB_FILEFUNC_MODE_EXISTING) != 0) {
     fopenMode = "r+b";
   } else if ((mode & ZLIB_FILEFUNC_MODE_CREATE) != 0) {
-    fopenMode = "wb";
+    fopenMode = opaque == &kExclusive ? "wbx" : "wb";
   }
   if (filename == nullptr || fopenMode == nullptr) return nullptr;
   return platform::OpenStdioFile(filename, fopenMode);
@@ -35,8 +39,9 @@ int ZCALLBACK CloseArchiveStream(voidpf /*opaque*/, voidpf stream) {
 
 }  // namespace
 
-void FillArchiveStreamFunctions(zlib_filefunc_def* functions) {
+void FillArchiveStreamFunctions(zlib_filefunc_def* functions, bool exclusive) {
   fill_fopen_filefunc(functions);
   functions->zopen_file = OpenArchiveStream;
   functions->zclose_file = CloseArchiveStream;
+  functions->opaque = exclusive ? const_cast<char*>(&kExclusive) : nullptr;
 }

@@ -6,5 +6,6 @@
 
 // minizip's default stdio functions, with the open going through the
 // platform (program paths are Windows-1252 with backslashes) and a close
-// that reports a write error stdio kept to itself.
-void FillArchiveStreamFunctions(zlib_filefunc_def* functions);
+// that reports a write error stdio kept to itself. With `exclusive`, a
+// new archive is only made where no file has the name.
+void FillArchiveStreamFunctions(zlib_filefunc_def* functions, bool exclusive = false);

@@ -23,6 +23,7 @@ namespace {
 constexpr int kLevel = 9;
 constexpr std::int64_t kChunkBytes = 102400;
 constexpr int kChunkPauseMs = 10;
+constexpr std::int64_t kDeflatePiece = kChunkBytes / 4;
 // The name length field of a zip header holds 16 bits; minizip would cut
 // the length silently and write a broken header.
 constexpr std::size_t kMaxNameBytes = 65535;
@@ -47,9 +48,9 @@ void NoteFailure(int status) {
   if (status != ZIP_OK && state.failure == 0) state.failure = status < 0 ? status : -1;
 }
 
-zipFile OpenZip(const std::string& path, int mode) {
+zipFile OpenZip(const std::string& path, int mode, bool exclusive) {
   zlib_filefunc_def functions;
-  FillArchiveStreamFunctions(&functions);
+  FillArchiveStreamFunctions(&functions, exclusive);
   return zipOpen2(path.c_str(), mode, nullptr, &functions);
 }
 
@@ -98,6 +99,22 @@ bool ReadFileStamp(std::string_view path, DateValue* date, std::int64_t* size) {
   return true;
 }
 
+// Deflating a whole chunk at level 9 can take tens of milliseconds, so it
+// goes to the library in pieces, with the windows served between them. The
+// compressed bytes do not depend on how the input is cut. The status of the
+// chunk's first failing piece, ZIP_OK when none failed.
+int WriteChunk(const char* data, std::int64_t count) {
+  int status = ZIP_OK;
+  for (std::int64_t at = 0; at < count; at += kDeflatePiece) {
+    const std::int64_t piece = count - at < kDeflatePiece ? count - at : kDeflatePiece;
+    const int result =
+        zipWriteInFileInZip(state.openArchive, data + at, static_cast<unsigned>(piece));
+    if (status == ZIP_OK) status = result;
+    platform::KeepServing();
+  }
+  return status;
+}
+
 // Streams the file's bytes into the entry that has just begun, noting their
 // count and CRC-32 in `check`. The status of the last chunk write; -1 when
 // nothing was written or reading failed.
@@ -130,7 +147,7 @@ int StreamFile(std::string_view path, std::int64_t size, ZipEntryCheck* check) {
         crc32(check->crc, reinterpret_cast<const Bytef*>(buffer.get()), static_cast<uInt>(got)));
     // A failed chunk does not stop the loop; a later chunk's status replaces
     // its result, but the archive remembers the failure.
-    result = zipWriteInFileInZip(state.openArchive, buffer.get(), static_cast<unsigned>(got));
+    result = WriteChunk(buffer.get(), got);
     NoteFailure(result);
     platform::PauseMs(kChunkPauseMs);
   }
@@ -146,7 +163,9 @@ void InitZipWriter() {
   state.method = Z_DEFLATED;
 }
 
-std::intptr_t CreateArchive(std::string_view path, int mode) {
+namespace {
+
+std::intptr_t Create(std::string_view path, int mode, bool exclusive) {
   if (state.openArchive != nullptr) {
     // The earlier archive has no caller left to hear of a failure here.
     zipClose(state.openArchive, nullptr);
@@ -157,8 +176,16 @@ std::intptr_t CreateArchive(std::string_view path, int mode) {
   state.path = std::string(path);
   // minizip takes a C string: a path with a NUL in it would name another file.
   if (path.find('\0') != std::string_view::npos) return 0;
-  state.openArchive = OpenZip(std::string(path), mode);
+  state.openArchive = OpenZip(std::string(path), mode, exclusive);
   return reinterpret_cast<std::intptr_t>(state.openArchive);
+}
+
+}  // namespace
+
+std::intptr_t CreateArchive(std::string_view path, int mode) { return Create(path, mode, false); }
+
+std::intptr_t CreateNewArchive(std::string_view path) {
+  return Create(path, APPEND_STATUS_CREATE, true);
 }
 
 int AddFileToArchive(std::string_view path, int keepPath) {
@@ -200,5 +227,33 @@ int CloseArchive() {
   int result = state.failure;
   state.failure = 0;
   state.entries.clear();
+  return result;
+}
+
+int FileEntryCheck(std::string_view path, ZipEntryCheck* out) {
+  platform::File* file = platform::OpenFile(path, platform::OpenMode::kReadDenyWrite);
+  if (file == nullptr) return -1;
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[kChunkBytes]);
+  *out = ZipEntryCheck{ZipEntryName(path, 0), 0, 0};
+  std::int64_t got = buffer == nullptr ? -1 : 0;
+  while (buffer != nullptr && (got = platform::ReadFile(file, buffer.get(), kChunkBytes)) > 0) {
+    out->size += static_cast<std::uint64_t>(got);
+    out->crc = static_cast<std::uint32_t>(
+        crc32(out->crc, reinterpret_cast<const Bytef*>(buffer.get()), static_cast<uInt>(got)));
+    platform::KeepServing();
+  }
+  platform::CloseFile(file);
+  return got == 0 ? 0 : -1;
+}
+
+int AddKnownFileToArchive(std::string_view path, const ZipEntryCheck& expected) {
+  if (state.openArchive == nullptr) return -1;
+  const std::size_t before = state.entries.size();
+  const int result = AddFileToArchive(path, 0);
+  const bool added = state.entries.size() == before + 1;
+  if (!added || state.entries.back().name != expected.name ||
+      state.entries.back().size != expected.size || state.entries.back().crc != expected.crc) {
+    NoteFailure(-1);
+  }
   return result;
 }

@@ -21,6 +21,11 @@ void InitZipWriter();
 // 0 when it cannot be created (missing folder, a folder, no access).
 std::intptr_t CreateArchive(std::string_view path, int mode);
 
+// Like CreateArchive with mode 0, but only when no file (nor link) has the
+// name: the file is made exclusively and held against other writers while
+// it is written. 0 when the name is taken or the file cannot be made.
+std::intptr_t CreateNewArchive(std::string_view path);
+
 // Streams one file into a new entry in chunks of 102,400 bytes, pausing
 // 10 ms after each. Results:
 //   0                    every chunk was written;
@@ -40,9 +45,10 @@ int AddFileToArchive(std::string_view path, int keepPath);
 // then). Negative when, since CreateArchive, an entry could not begin or was
 // left short of its file (a read, a chunk write or the entry's close
 // failed), a file that exists had an unusable name, the archive's own close
-// failed, or the read-back found it different: the file is then incomplete
-// and must not be reported as written. Files that were missing before their
-// entry began do not count.
+// failed, or the read-back found it different, or a file added with
+// AddKnownFileToArchive was gone or did not hold what was expected: the file
+// is then incomplete and must not be reported as written. Other files that
+// were missing before their entry began do not count.
 int CloseArchive();
 
 // What an entry must hold: its stored name, and the size and CRC-32 of the
@@ -52,6 +58,16 @@ struct ZipEntryCheck {
   std::uint64_t size = 0;
   std::uint32_t crc = 0;
 };
+
+// Reads a whole file for its entry name (keepPath 0), size and CRC-32. 0 on
+// success; -1 when it cannot be opened or read (`out` is then undefined).
+int FileEntryCheck(std::string_view path, ZipEntryCheck* out);
+
+// Adds a file whose bytes are known, such as a copy made for packing: like
+// AddFileToArchive with keepPath 0, but unless the new entry holds exactly
+// `expected` (name, size and CRC-32), the archive counts as incomplete and
+// CloseArchive fails; a file that has gone counts too.
+int AddKnownFileToArchive(std::string_view path, const ZipEntryCheck& expected);
 
 // Reads the archive at `path` with minizip's reader and inflates every
 // entry. 0 when it holds exactly the expected entries, in order, each with

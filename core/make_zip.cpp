@@ -1,12 +1,12 @@
 // The make-zip action: stages the screenshot and the saved game under the
 // archive's name in the zip folder, packs the chosen items, removes the
 // staged copies and reports the outcome in the name field.
-#include <cstring>
 #include <string>
 #include <string_view>
 
 #include "archive/zip_writer.h"
 #include "core/app.h"
+#include "core/zip_folder.h"
 #include "imaging/image_store.h"
 #include "ui/control_kit.h"
 
@@ -19,34 +19,16 @@ constexpr int kGameBox = 3;
 constexpr int kScreenBox = 4;
 constexpr int kJpegBox = 7;
 constexpr int kStagePauseMs = 300;
-// Tries at an unused name for the archive being written.
-constexpr int kTemporaryNameTries = 100;
 
 std::string zipFolder() { return app().workDir + "zip\\"; }
 
 bool isChecked(int checkBox) { return GetControlState(checkBox) != 0; }
 
-// The name field names files inside zip only: a separator would reach other
-// folders (and could overwrite the very files being packed), and the
-// characters Windows refuses in file names would make an archive that
-// cannot be unpacked there. The empty name is fine (".zip").
-bool isPlainFileName(std::string_view name) {
-  for (const char c : name) {
-    if (static_cast<unsigned char>(c) < 0x20 || std::strchr("\\/:*?\"<>|", c) != nullptr) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// A name in zip that no file has, for the archive while it is written.
-std::string unusedTemporaryPath() {
-  for (int n = 0; n < kTemporaryNameTries; ++n) {
-    const std::string path = zipFolder() + "~lapbundle" + (n ? std::to_string(n) : "") + ".tmp";
-    if (platform::FileAttributes(path) == platform::kInvalidAttributes) return path;
-  }
-  return std::string();
-}
+// What each staged copy held when it was made, for the items to be packed.
+struct StagedChecks {
+  ZipEntryCheck screen;
+  ZipEntryCheck save;
+};
 
 // Sets the button's caption and shows it now: the thread blocks right after.
 void showCaption(std::string_view caption) {
@@ -74,18 +56,26 @@ bool stageScreenshot() {
   return s.stagingOk;
 }
 
+// Notes what a staged copy holds when it is to be packed; false when it
+// cannot be read back.
+bool checkStaged(int checkBox, const std::string& name, ZipEntryCheck* check) {
+  return !isChecked(checkBox) || FileEntryCheck(zipFolder() + name, check) == 0;
+}
+
 // Writes the archive with the checked items, in the order screenshot, saved
-// game, track. A missing item is left out silently. The archive is written
-// under a temporary name and takes its own name in one step only once it is
-// finished and read back intact: an archive that could not be finished is
-// removed, and an earlier archive of the same name stays as it was until
-// the new one replaces it whole (the staged copies stay on failure).
-bool packArchive() {
+// game, track. A missing track file is left out silently; a staged copy
+// that is gone or no longer holds what was staged makes the archive
+// incomplete. The archive is written under a temporary name and takes its
+// own name in one step only once it is finished and read back intact: an
+// archive that could not be finished is removed, and an earlier archive of
+// the same name stays as it was until the new one replaces it whole (the
+// staged copies stay on failure).
+bool packArchive(const StagedChecks& checks, int temporariesKept) {
   const AppState& s = app();
-  const std::string temporary = unusedTemporaryPath();
-  if (temporary.empty() || CreateArchive(temporary, 0) == 0) return false;
-  if (isChecked(kScreenBox)) AddFileToArchive(zipFolder() + s.stagedScreenName, 0);
-  if (isChecked(kGameBox)) AddFileToArchive(zipFolder() + s.stagedSaveName, 0);
+  const std::string temporary = createTemporaryArchive(zipFolder(), temporariesKept);
+  if (temporary.empty()) return false;
+  if (isChecked(kScreenBox)) AddKnownFileToArchive(zipFolder() + s.stagedScreenName, checks.screen);
+  if (isChecked(kGameBox)) AddKnownFileToArchive(zipFolder() + s.stagedSaveName, checks.save);
   if (isChecked(kTrackBox)) AddFileToArchive(s.trackFile, 0);
   if (CloseArchive() < 0 || MoveFileOver(temporary, s.archivePath) == 0) {
     RemoveFile(temporary);
@@ -95,21 +85,38 @@ bool packArchive() {
 }
 
 // The stages after the first caption; false as soon as one fails.
-bool runStages() {
+bool runStages(int temporariesKept) {
   AppState& s = app();
-  if (!stageScreenshot()) return false;
+  StagedChecks checks;
+  if (!stageScreenshot() || !checkStaged(kScreenBox, s.stagedScreenName, &checks.screen)) {
+    return false;
+  }
   pauseWithCaption("Wait ");
-  if (CopyFileOver(s.workDir + "Saves\\" + s.saveName, zipFolder() + s.stagedSaveName) == 0) {
+  if (CopyFileOver(s.workDir + "Saves\\" + s.saveName, zipFolder() + s.stagedSaveName) == 0 ||
+      !checkStaged(kGameBox, s.stagedSaveName, &checks.save)) {
     return false;
   }
   s.archivePath = zipFolder() + s.archiveName + ".zip";
   pauseWithCaption(" Wait");
-  if (!packArchive()) return false;
+  if (!packArchive(checks, temporariesKept)) return false;
   pauseWithCaption("Wait ");
   // The staged copies are removed only once the archive holds them.
   RemoveFile(zipFolder() + s.stagedScreenName);
   RemoveFile(zipFolder() + s.stagedSaveName);
   return true;
+}
+
+// Another running copy of the program may be making an archive in the same
+// zip folder, under the same name and so with the same staged copies: the
+// actions take turns, each holding the folder's lock from before staging
+// until its staged copies are gone. Temporary archives that are left now
+// were left by runs that ended early.
+bool runInZipFolder() {
+  platform::File* lock = takeActionLock(zipFolder());
+  if (lock == nullptr) return false;
+  const bool done = runStages(sweepTemporaryArchives(zipFolder()));
+  releaseActionLock(lock, zipFolder());
+  return done;
 }
 
 }  // namespace
@@ -126,7 +133,7 @@ void makeZip() {
   s.stagedSaveName = s.archiveName + ".gam";
   s.stagingOk = false;
 
-  const bool done = isPlainFileName(s.archiveName) && runStages();
+  const bool done = isUsableArchiveName(s.archiveName) && runInZipFolder();
   SetControlText(kNameField, done ? "..\\zip\\" + s.archiveName + ".zip ok" : "Error");
   EndBusy();
   DisableControl(kButton, 0);

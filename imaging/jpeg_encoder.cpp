@@ -51,6 +51,7 @@ void WriteRows(Compression* c) {
     JSAMPROW row = const_cast<JSAMPROW>(c->pixels + static_cast<std::size_t>(c->stride) * y);
     // A row not taken: jpeg_finish_compress then reports the missing rows.
     if (jpeg_write_scanlines(&c->info, &row, 1) != 1) return;
+    platform::KeepServing();
   }
 }
 #else
@@ -73,6 +74,7 @@ void WriteRows(Compression* c) {
   for (int y = c->height - 1; y >= 0; --y) {
     SwapRedBlue(c->pixels + static_cast<std::size_t>(c->stride) * y, c->width, buffer[0]);
     jpeg_write_scanlines(&c->info, buffer, 1);
+    platform::KeepServing();
   }
 }
 #endif

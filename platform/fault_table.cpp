@@ -4,6 +4,7 @@
 #include "platform/fault_table.h"
 
 #include <array>
+#include <chrono>
 
 namespace platform {
 namespace {
@@ -18,6 +19,8 @@ std::array<OpCounter, static_cast<int>(Op::kCount)> counters;
 long long pausedMs = 0;
 bool pausesEnabled = true;
 PauseHandler pauseHandler = nullptr;
+// When the pause handler last returned; KeepServing measures from here.
+std::chrono::steady_clock::time_point lastServed;
 
 OpCounter& Counter(Op op) { return counters[static_cast<int>(op)]; }
 
@@ -47,7 +50,18 @@ void ResetFaults() {
 
 void SetPausesEnabled(bool enabled) { pausesEnabled = enabled; }
 
-void SetPauseHandler(PauseHandler handler) { pauseHandler = handler; }
+void SetPauseHandler(PauseHandler handler) {
+  pauseHandler = handler;
+  lastServed = std::chrono::steady_clock::now();
+}
+
+void KeepServing() {
+  if (pauseHandler == nullptr || !pausesEnabled) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (now - lastServed < std::chrono::milliseconds(kServeIntervalMs)) return;
+  pauseHandler(0);
+  lastServed = std::chrono::steady_clock::now();
+}
 
 void PauseMs(int milliseconds) {
   CallFails(Op::kPause);
@@ -55,6 +69,7 @@ void PauseMs(int milliseconds) {
   if (!pausesEnabled || milliseconds <= 0) return;
   if (pauseHandler != nullptr) {
     pauseHandler(milliseconds);
+    lastServed = std::chrono::steady_clock::now();
   } else {
     SleepMs(milliseconds);
   }

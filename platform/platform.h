@@ -152,8 +152,10 @@ std::int64_t FileSize(File* file);
 bool CloseFile(File* file);
 
 // A C stream over a program path, for libraries that write through stdio
-// (the JPEG writer, the zip container). mode is an fopen mode. Writes and the
-// final fclose go through the fault table, so tests can make them fail.
+// (the JPEG writer, the zip container). mode is an fopen mode; "x" after
+// "w" creates the file only when no file (nor link) has that name. Writes
+// and the final fclose go through the fault table, so tests can make them
+// fail.
 std::FILE* OpenStdioFile(std::string_view path, const char* mode);
 
 // Copies `from` over `to` (replacing it), keeping the source's last-write
@@ -161,10 +163,12 @@ std::FILE* OpenStdioFile(std::string_view path, const char* mode);
 // When both name the same file (also through a hard link or in another
 // letter case) it fails and leaves the file untouched.
 bool CopyFileKeepTimes(std::string_view from, std::string_view to);
-// Renames `from` to `to` in one step, replacing a file `to` that exists.
-// False on failure; both files are then as they were.
+// Renames `from` to `to` in one step, replacing a file `to` that exists,
+// unless that file is read-only (which Windows refuses to replace). False on
+// failure; both files are then as they were.
 bool ReplaceFileWith(std::string_view from, std::string_view to);
-// Deletes a file. False on failure.
+// Deletes a file. False on failure. The blocks of a large file that no
+// other name keeps are given back in steps, with KeepServing between them.
 bool DeleteFileAt(std::string_view path);
 // Creates one folder (its parent must exist). False if it exists or fails.
 bool MakeFolder(std::string_view path);
@@ -213,6 +217,28 @@ void PauseMs(int milliseconds);
 // plain sleeping.
 using PauseHandler = void (*)(int milliseconds);
 void SetPauseHandler(PauseHandler handler);
+
+// ---------------------------------------------------------------------------
+// Sharing the zip folder with other running copies, and staying answerable
+// while working between pauses.
+
+// Takes the lock file `path`: creates it, or opens the one a copy that ended
+// early left behind, and holds it so that no other taker gets it until
+// ReleaseLockFile. nullptr while someone else holds it, or when it cannot be
+// made. A file system without locks lets every taker have it.
+File* TakeLockFile(std::string_view path);
+// Removes the lock file and lets it go (nullptr is ignored). Nothing of it
+// stays behind.
+void ReleaseLockFile(File* lock, std::string_view path);
+// Deletes a file that no one holds open for writing. False when it is in
+// use (another process or open is writing it), or cannot be deleted.
+bool DeleteFileNotInUse(std::string_view path);
+// Hands the pause handler a pause of 0 ms when at least kServeIntervalMs
+// have passed since it last ran, so that windows stay served through long
+// work between pauses (copying, encoding, reading back). Nothing while no
+// pause handler is set; not counted as a pause.
+constexpr int kServeIntervalMs = 25;
+void KeepServing();
 
 // ---------------------------------------------------------------------------
 // Fault table (tests and benchmarks)

@@ -32,6 +32,10 @@ bool Lock(int fd, short type) {
   return errno != EAGAIN && errno != EACCES;
 }
 
+// Takers of a lock file that lose it to its removal more often than this
+// in a row give up.
+constexpr int kLockTries = 100;
+
 bool IsFolder(int fd) {
   struct stat st;
   return fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
@@ -60,6 +64,40 @@ int OpenHost(const std::string& host, OpenMode mode) {
     return -1;
   }
   return fd;
+}
+
+// Giving a large file's blocks back to the file system takes long enough
+// (about a millisecond per megabyte) to stall the windows when it happens
+// in one call; cut the file down in steps of this size, serving between.
+constexpr off_t kShrinkStep = off_t{4} << 20;
+
+void ShrinkGradually(int fd, off_t size) {
+  while (size > kShrinkStep) {
+    size -= kShrinkStep;
+    if (ftruncate(fd, size) != 0) return;
+    KeepServing();
+  }
+}
+
+// Opens a regular file whose name is about to go, so that its blocks can
+// be given back gradually once no name is left; -1 when it cannot be.
+int OpenForRelease(const std::string& host) {
+  int fd = open(host.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+  struct stat st;
+  if (fd >= 0 && (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Closes a file opened by OpenForRelease, first giving its blocks back in
+// steps when its last name is gone (no one else can see it any more).
+void CloseReleased(int fd) {
+  if (fd < 0) return;
+  struct stat st;
+  if (fstat(fd, &st) == 0 && st.st_nlink == 0) ShrinkGradually(fd, st.st_size);
+  close(fd);
 }
 
 std::int64_t ReadAll(int fd, void* buffer, std::int64_t count) {
@@ -148,6 +186,7 @@ bool CopyFileKeepTimes(std::string_view from, std::string_view to) {
   struct stat outSt;
   const bool same = out >= 0 && fstat(out, &outSt) == 0 && outSt.st_dev == st.st_dev &&
                     outSt.st_ino == st.st_ino;
+  if (out >= 0 && !same && fstat(out, &outSt) == 0) ShrinkGradually(out, outSt.st_size);
   if (out < 0 || same || ftruncate(out, 0) != 0) {
     if (out >= 0) close(out);
     close(in);
@@ -159,6 +198,7 @@ bool CopyFileKeepTimes(std::string_view from, std::string_view to) {
     std::int64_t n = ReadAll(in, buffer.data(), static_cast<std::int64_t>(buffer.size()));
     if (n < 0 || (n > 0 && !WriteAll(out, buffer.data(), n))) ok = false;
     if (n <= 0 || !ok) break;
+    KeepServing();
   }
   struct timespec times[2] = {st.st_atim, st.st_mtim};
   ok = ok && fchmod(out, st.st_mode & 07777) == 0 && futimens(out, times) == 0;
@@ -170,12 +210,73 @@ bool CopyFileKeepTimes(std::string_view from, std::string_view to) {
 
 bool ReplaceFileWith(std::string_view from, std::string_view to) {
   if (CallFails(Op::kRename)) return false;
-  return rename(HostPath(from).c_str(), HostPath(to).c_str()) == 0;
+  const std::string target = HostPath(to);
+  // rename() replaces a file whatever its permissions; a read-only file is
+  // one its owner chose to keep, and Windows refuses to replace it too.
+  struct stat st;
+  if (lstat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0) {
+    errno = EACCES;
+    return false;
+  }
+  const int replaced = OpenForRelease(target);
+  const bool renamed = rename(HostPath(from).c_str(), target.c_str()) == 0;
+  CloseReleased(replaced);
+  return renamed;
 }
 
 bool DeleteFileAt(std::string_view path) {
   if (CallFails(Op::kDelete)) return false;
-  return unlink(HostPath(path).c_str()) == 0;
+  const std::string host = HostPath(path);
+  const int removed = OpenForRelease(host);
+  const bool deleted = unlink(host.c_str()) == 0;
+  CloseReleased(removed);
+  return deleted;
+}
+
+File* TakeLockFile(std::string_view path) {
+  if (CallFails(Op::kOpen)) return nullptr;
+  const std::string host = HostPath(path);
+  // The holder removes the file before letting it go, so a taker that waited
+  // on the old file may hold a lock on a name that is gone or now names a
+  // new file; it tries again until the lock it holds is on the file that
+  // the name names.
+  for (int tries = 0; tries < kLockTries; ++tries) {
+    int fd = open(host.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    if (IsFolder(fd) || !Lock(fd, F_WRLCK)) {
+      close(fd);
+      return nullptr;
+    }
+    struct stat held;
+    struct stat named;
+    if (fstat(fd, &held) == 0 && stat(host.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+        held.st_ino == named.st_ino) {
+      return new File{fd};
+    }
+    close(fd);
+  }
+  return nullptr;
+}
+
+void ReleaseLockFile(File* lock, std::string_view path) {
+  if (lock == nullptr) return;
+  // Removed while still held, so that no other taker locks it in between.
+  unlink(HostPath(path).c_str());
+  close(lock->fd);
+  delete lock;
+}
+
+bool DeleteFileNotInUse(std::string_view path) {
+  if (CallFails(Op::kDelete)) return false;
+  const std::string host = HostPath(path);
+  // Every writer of this program holds a write lock while it writes; a file
+  // whose lock can be taken is written by no one.
+  int fd = open(host.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool free = !IsFolder(fd) && Lock(fd, F_WRLCK);
+  const bool deleted = free && unlink(host.c_str()) == 0;
+  CloseReleased(fd);
+  return deleted;
 }
 
 bool MakeFolder(std::string_view path) {

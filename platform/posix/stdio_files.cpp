@@ -63,7 +63,11 @@ std::FILE* OpenStdioFile(std::string_view path, const char* mode) {
   OpenMode openMode = OpenMode::kReadAny;
   switch (mode[0]) {
     case 'r': openMode = plus ? OpenMode::kReadWriteDenyWrite : OpenMode::kReadAny; break;
-    case 'w': openMode = plus ? OpenMode::kCreateDenyWrite : OpenMode::kCreateWrite; break;
+    case 'w':
+      openMode = std::strchr(mode, 'x') != nullptr ? OpenMode::kCreateNew
+                 : plus                            ? OpenMode::kCreateDenyWrite
+                                                   : OpenMode::kCreateWrite;
+      break;
     case 'a': openMode = OpenMode::kOpenOrCreate; break;
     default: return nullptr;
   }

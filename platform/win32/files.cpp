@@ -2,6 +2,8 @@
 // FILE_SHARE_READ lets other openers read but refuses them write access,
 // and refuses this open while someone else holds the file for writing.
 #include <algorithm>
+#include <memory>
+#include <new>
 #include <string>
 
 #include "platform/fault_table.h"
@@ -18,6 +20,15 @@ namespace {
 
 // ReadFile and WriteFile move at most a DWORD at a time.
 constexpr std::int64_t kMaxChunk = 1 << 30;
+// A copy moves this much between two servings of the windows.
+constexpr DWORD kCopyChunk = 1 << 20;
+// The attributes a copy takes from its source, as CopyFile gives them.
+constexpr DWORD kCopiedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                    FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+// Giving a large file's blocks back can take long enough to stall the
+// windows when it happens in one call; a file is cut down by this much at
+// a time before it goes.
+constexpr std::int64_t kShrinkStep = std::int64_t{4} << 20;
 
 struct ModeFlags {
   DWORD access;
@@ -174,6 +185,68 @@ bool SameFile(const std::string& a, const std::string& b) {
          first.nFileIndexLow == second.nFileIndexLow;
 }
 
+// Copies in chunks, serving the windows between them (not every system's
+// CopyFileEx reports its progress), then gives the copy the source's
+// last-write time and attributes, as CopyFile does. A target that cannot be
+// written (read-only, say) fails untouched; a partial one is removed.
+bool CopyServed(const std::string& source, const std::string& target) {
+  HANDLE in = CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (in == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  HANDLE out = GetFileInformationByHandle(in, &info)
+                   ? CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr)
+                   : INVALID_HANDLE_VALUE;
+  if (out == INVALID_HANDLE_VALUE) {
+    CloseHandle(in);
+    return false;
+  }
+  bool ok = SetEndOfFile(out) != 0;
+  std::unique_ptr<char[]> buffer(new (std::nothrow) char[kCopyChunk]);
+  ok = ok && buffer != nullptr;
+  while (ok) {
+    DWORD got = 0;
+    DWORD put = 0;
+    ok = ::ReadFile(in, buffer.get(), kCopyChunk, &got, nullptr) != 0;
+    if (!ok || got == 0) break;
+    ok = ::WriteFile(out, buffer.get(), got, &put, nullptr) && put == got;
+    KeepServing();
+  }
+  ok = ok && SetFileTime(out, nullptr, nullptr, &info.ftLastWriteTime);
+  ok = CloseHandle(out) && ok;
+  CloseHandle(in);
+  ok = ok && SetFileAttributesA(target.c_str(), info.dwFileAttributes & kCopiedAttributes);
+  if (!ok) DeleteFileA(target.c_str());
+  return ok;
+}
+
+// Deletes a large file that no one else has open in steps: marked for
+// deletion first, then, when no other name keeps its bytes, cut down a
+// chunk at a time (serving the windows), and gone at the close. False when
+// that cannot be done; nothing has changed then.
+bool DeleteInSteps(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  FILE_DISPOSITION_INFO disposition = {TRUE};
+  const bool marked =
+      GetFileInformationByHandle(file, &info) && info.nNumberOfLinks == 1 &&
+      (static_cast<std::int64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow) > kShrinkStep &&
+      SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
+  if (marked) {
+    std::int64_t size = static_cast<std::int64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+    while (size > kShrinkStep) {
+      size -= kShrinkStep;
+      if (!MoveTo(file, size, FILE_BEGIN, nullptr) || !SetEndOfFile(file)) break;
+      KeepServing();
+    }
+  }
+  CloseHandle(file);
+  return marked;
+}
+
 }  // namespace
 
 bool CopyFileKeepTimes(std::string_view from, std::string_view to) {
@@ -183,20 +256,26 @@ bool CopyFileKeepTimes(std::string_view from, std::string_view to) {
   // Copying a file onto itself would destroy the bytes to be copied; not
   // every system's copy call refuses it.
   if (SameFile(source, target)) return false;
-  // CopyFileA keeps the last-write time and the attributes, replaces the
-  // target and removes a partial one when the copy fails.
-  return CopyFileA(source.c_str(), target.c_str(), FALSE) != 0;
+  return CopyServed(source, target);
 }
 
 bool ReplaceFileWith(std::string_view from, std::string_view to) {
   if (CallFails(Op::kRename)) return false;
-  return MoveFileExA(HostPath(from).c_str(), HostPath(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  const std::string target = HostPath(to);
+  // Windows refuses to replace a read-only file; not every system that runs
+  // the program does, so it is asked first.
+  const DWORD attributes = GetFileAttributesA(target.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  return MoveFileExA(HostPath(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
 bool DeleteFileAt(std::string_view path) {
   if (CallFails(Op::kDelete)) return false;
   std::string host = HostPath(path);
-  if (DeleteFileA(host.c_str())) return true;
+  if (DeleteInSteps(host) || DeleteFileA(host.c_str())) return true;
   if (GetLastError() != ERROR_ACCESS_DENIED) return false;
   // A copy of a read-only file is read-only too; removing the file is what
   // the caller asked, as on hosts where the permission bits do not guard
@@ -211,6 +290,27 @@ bool DeleteFileAt(std::string_view path) {
   if (DeleteFileA(host.c_str())) return true;
   SetFileAttributesA(host.c_str(), attributes);
   return false;
+}
+
+File* TakeLockFile(std::string_view path) {
+  if (CallFails(Op::kOpen)) return nullptr;
+  // Shared with no one, and gone when the last handle closes: also when the
+  // process ends without closing it.
+  HANDLE handle =
+      CreateFileA(HostPath(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  return handle == INVALID_HANDLE_VALUE ? nullptr : new File{handle};
+}
+
+void ReleaseLockFile(File* lock, std::string_view /*path*/) {
+  if (lock == nullptr) return;
+  CloseHandle(ReleaseHandle(lock));
+}
+
+bool DeleteFileNotInUse(std::string_view path) {
+  // Writers share their files for reading only, never for deleting, so
+  // deleting a file that is being written fails.
+  return DeleteFileAt(path);
 }
 
 bool MakeFolder(std::string_view path) {

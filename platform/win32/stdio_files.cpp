@@ -5,7 +5,9 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "platform/platform.h"
 #include "platform/win32/win32_internal.h"
@@ -27,7 +29,9 @@ bool ModeFor(const char* mode, StreamMode* out) {
               flags | (plus ? _O_RDWR : _O_RDONLY)};
       return true;
     case 'w':
-      *out = {plus ? OpenMode::kCreateDenyWrite : OpenMode::kCreateWrite,
+      *out = {std::strchr(mode, 'x') != nullptr ? OpenMode::kCreateNew
+              : plus                            ? OpenMode::kCreateDenyWrite
+                                                : OpenMode::kCreateWrite,
               flags | (plus ? _O_RDWR : _O_WRONLY)};
       return true;
     case 'a':
@@ -52,7 +56,10 @@ std::FILE* OpenStdioFile(std::string_view path, const char* mode) {
     return nullptr;
   }
   // From here on the descriptor owns the handle, and the stream the descriptor.
-  std::FILE* stream = _fdopen(fd, mode);
+  // The C runtime's own modes know no "x": the open above has done it.
+  std::string runtimeMode(mode);
+  runtimeMode.erase(std::remove(runtimeMode.begin(), runtimeMode.end(), 'x'), runtimeMode.end());
+  std::FILE* stream = _fdopen(fd, runtimeMode.c_str());
   if (stream == nullptr) _close(fd);
   return stream;
 }

@@ -77,6 +77,11 @@ TEST_F(BadInputTest, NoUsableZipFolderShowsErrorAndTouchesNothing) {
       {"greater than", false, "a>b"},
       {"bar", false, "a|b"},
       {"control character", false, "a\tb"},
+      // Names Windows opens as devices, whatever follows.
+      {"device name", false, "NUL"},
+      {"device name and extension", false, "com1.race"},
+      {"device name, blank, extension", false, "Aux .txt"},
+      {"device name with a superscript digit", false, "lpt\xB9"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/zip_writer.h"
 #include "core/app.h"
 #include "imaging/image_store.h"
 #include "platform/platform.h"
@@ -36,6 +37,7 @@ struct CleanCounts {
   long writes = 0;
   long closes = 0;
   long jpegWrites = 0;  // writes of the JPEG encoder alone
+  long checkReads = 0;  // reads that note what the two staged copies hold
   std::string jpeg;     // the staged JPEG as the archive holds it
 };
 
@@ -100,6 +102,13 @@ class MakeZipFaultTest : public HardeningTest {
       std::filesystem::remove(folder_.hostPath("probe.jpg"));
       platform::ResetFaults();
     }
+    if (!jpeg) {
+      ZipEntryCheck check;
+      FileEntryCheck(folder_.programPath("Screens\\Screen1.bmp"), &check);
+      FileEntryCheck(folder_.programPath("Saves\\Race1.gam"), &check);
+      counts.checkReads = platform::CallCount(Op::kRead);
+      platform::ResetFaults();
+    }
     pressAndEnd();
     counts.writes = platform::CallCount(Op::kWrite);
     counts.closes = platform::CallCount(Op::kClose);
@@ -131,9 +140,10 @@ TEST_F(MakeZipFaultTest, EveryFailureRowShowsErrorAndKeepsWhatItMade) {
        kNotStaged,
        "Error",
        {}},
+      // The first open takes the zip folder's lock.
       {"JPEG file cannot be created",
        true,
-       [](const CleanCounts&) { platform::FailNthCall(Op::kOpen, 1); },
+       [](const CleanCounts&) { platform::FailNthCall(Op::kOpen, 2); },
        kNotStaged,
        "Error",
        {}},
@@ -167,9 +177,11 @@ TEST_F(MakeZipFaultTest, EveryFailureRowShowsErrorAndKeepsWhatItMade) {
        kGameNotCopied,
        "Error",
        {kJpg}},
+      // After the lock and the read-back of the two staged copies; every
+      // name tried for the archive fails.
       {"archive creation fails",
        false,
-       [](const CleanCounts&) { platform::FailNthCall(Op::kOpen, 1); },
+       [](const CleanCounts&) { platform::FailNthCall(Op::kOpen, 4, true); },
        kNotArchived,
        "Error",
        {kBmp, kGam}},
@@ -193,7 +205,7 @@ TEST_F(MakeZipFaultTest, EveryFailureRowShowsErrorAndKeepsWhatItMade) {
        {kBmp, kGam}},
       {"a packed file cannot be read",
        false,
-       [](const CleanCounts&) { platform::FailNthCall(Op::kRead, 2); },
+       [](const CleanCounts& c) { platform::FailNthCall(Op::kRead, c.checkReads + 2); },
        kNotArchived,
        "Error",
        {kBmp, kGam}},

@@ -228,6 +228,66 @@ TEST_F(Win32PlatformTest, ReplaceRenamesOverAnExistingFileOrLeavesBoth) {
   EXPECT_EQ(platform::FileAttributes(Path("new.tmp")), platform::kInvalidAttributes);
 }
 
+TEST_F(Win32PlatformTest, AReadOnlyFileIsNotReplaced) {
+  Write("new.tmp", "new");
+  Write("Race.zip", "old");
+  ASSERT_TRUE(SetFileAttributesA(Path("Race.zip").c_str(), FILE_ATTRIBUTE_READONLY));
+  EXPECT_FALSE(platform::ReplaceFileWith(Path("new.tmp"), Path("Race.zip")));
+  EXPECT_EQ(Read("new.tmp") + Read("Race.zip"), "newold");
+}
+
+TEST_F(Win32PlatformTest, OneTakerHoldsTheLockFileAndItGoesWithTheRelease) {
+  const std::string path = Path("a.lock");
+  platform::File* first = platform::TakeLockFile(path);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(platform::TakeLockFile(path), nullptr);
+  platform::ReleaseLockFile(first, path);
+  EXPECT_EQ(platform::FileAttributes(path), platform::kInvalidAttributes);
+  platform::File* second = platform::TakeLockFile(path);
+  EXPECT_NE(second, nullptr);
+  platform::ReleaseLockFile(second, path);
+  EXPECT_EQ(platform::TakeLockFile(Path("no\\a.lock")), nullptr);
+}
+
+TEST_F(Win32PlatformTest, DeletesOnlyFilesNoOneWritesAndCreatesOnlyNewStreams) {
+  Write("free.tmp", "left behind");
+  platform::File* writer = platform::OpenFile(Path("busy.tmp"), OpenMode::kCreateWrite);
+  ASSERT_NE(writer, nullptr);
+  EXPECT_TRUE(platform::DeleteFileNotInUse(Path("free.tmp")));
+  EXPECT_FALSE(platform::DeleteFileNotInUse(Path("busy.tmp")));
+  platform::CloseFile(writer);
+  EXPECT_TRUE(platform::DeleteFileNotInUse(Path("busy.tmp")));
+
+  Write("taken.bin", "kept");
+  EXPECT_EQ(platform::OpenStdioFile(Path("taken.bin"), "wbx"), nullptr);
+  EXPECT_EQ(Read("taken.bin"), "kept");
+  std::FILE* fresh = platform::OpenStdioFile(Path("fresh.bin"), "wbx");
+  ASSERT_NE(fresh, nullptr);
+  EXPECT_EQ(std::fwrite("new", 1, 3, fresh), 3u);
+  EXPECT_EQ(std::fclose(fresh), 0);
+  EXPECT_EQ(Read("fresh.bin"), "new");
+}
+
+TEST_F(Win32PlatformTest, LargeFilesAreCopiedWholeAndKeptUnderAnotherName) {
+  // Larger than the steps in which large files are copied and given back.
+  const std::string big(40u << 20, 'b');
+  Write("big.bmp", big);
+  ASSERT_TRUE(platform::CopyFileKeepTimes(Path("big.bmp"), Path("copy.bmp")));
+  ASSERT_TRUE(CreateHardLinkA(Path("kept.bmp").c_str(), Path("copy.bmp").c_str(), nullptr));
+  EXPECT_TRUE(platform::DeleteFileAt(Path("copy.bmp")));
+  EXPECT_EQ(platform::FileAttributes(Path("copy.bmp")), platform::kInvalidAttributes);
+  EXPECT_TRUE(platform::DeleteFileAt(Path("big.bmp")));
+  EXPECT_EQ(platform::FileAttributes(Path("big.bmp")), platform::kInvalidAttributes);
+  platform::File* kept = platform::OpenFile(Path("kept.bmp"), OpenMode::kReadAny);
+  ASSERT_NE(kept, nullptr);
+  std::string bytes(big.size() + 1, '\0');
+  EXPECT_EQ(platform::ReadFile(kept, bytes.data(), static_cast<std::int64_t>(bytes.size())),
+            static_cast<std::int64_t>(big.size()));
+  platform::CloseFile(kept);
+  bytes.resize(big.size());
+  EXPECT_TRUE(bytes == big);
+}
+
 TEST_F(Win32PlatformTest, SearchMatchesWithoutCaseAndTellsNoMatchFromFailure) {
   Write("Race1.GAM", "1");
   Write("race2.gam", "2");

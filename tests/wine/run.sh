@@ -212,13 +212,124 @@ check_replace() {
   rm -f "$WORK/earlier.zip"
 }
 
+# A read-only archive of the same name is never replaced: "Error", the old
+# bytes, and nothing temporary left.
+check_readonly_archive() {
+  make_game
+  default_settings >"$GAME/lapbundle.prf"
+  mkdir -p "$GAME/zip"
+  echo "a kept archive" >"$GAME/zip/$NAME.zip"
+  chmod 444 "$GAME/zip/$NAME.zip"
+  start_app || { fail "read-only archive: the window opens"; return; }
+  press_button
+  check "read-only archive: the field shows Error" expect_field "Error"
+  press_button
+  check "read-only archive: End ends the program" app_ended 0
+  check "read-only archive: the old bytes stay" test "$(cat "$GAME/zip/$NAME.zip")" = "a kept archive"
+  check "read-only archive: no temporary file is left" \
+    test "$(ls -A "$GAME/zip" | tr '\n' ' ')" = "$NAME.bmp $NAME.gam $NAME.zip "
+}
+
+# Names Windows keeps for devices are refused before anything is staged.
+check_device_names() {
+  local name
+  for name in NUL "com1.race" "Aux .txt"; do
+    make_game
+    default_settings >"$GAME/lapbundle.prf"
+    start_app || { fail "device name $name: the window opens"; return; }
+    type_name "$name"
+    press_button
+    check "device name '$name': the field shows Error" expect_field "Error"
+    press_button
+    check "device name '$name': End ends the program" app_ended 0
+    check "device name '$name': nothing is made in zip" zip_is_empty
+  done
+}
+
+# Two copies in one game folder, the second pressed about a second after the
+# first with its track box off: it waits for the first, then makes its own
+# archive; both report it, and it holds what the second had checked.
+check_two_copies() {
+  make_game
+  default_settings >"$GAME/lapbundle.prf"
+  start_app || { fail "two copies: the first window opens"; return; }
+  local first=$WID first_pid=$APP_PID second="" second_pid
+  launch "$GAME"
+  second_pid=$APP_PID
+  for _ in $(seq 1 100); do
+    second=$(xdotool search --onlyvisible --name "^$TITLE\$" | grep -vx "$first" | head -n 1)
+    [ -n "$second" ] && break
+    sleep 0.2
+  done
+  [ -n "$second" ] || { fail "two copies: the second window opens"; return; }
+  sleep 0.3
+  WID=$second
+  xdotool windowraise "$WID"
+  click_at 30 632  # the track box
+  WID=$first
+  xdotool windowraise "$WID"
+  press_button
+  sleep 1
+  WID=$second
+  xdotool windowraise "$WID"
+  press_button
+  WID=$first APP_PID=$first_pid
+  xdotool windowraise "$WID"
+  check "two copies: the first reports its archive" expect_field "..\\zip\\$NAME.zip ok"
+  WID=$second APP_PID=$second_pid
+  xdotool windowraise "$WID"
+  check "two copies: the second reports its archive" expect_field "..\\zip\\$NAME.zip ok"
+  press_button
+  check "two copies: End ends the second" app_ended 0
+  WID=$first APP_PID=$first_pid
+  xdotool windowraise "$WID"
+  press_button
+  check "two copies: End ends the first" app_ended 0
+  check "two copies: the archive holds the second's items" \
+    test "$(unzip -Z1 "$GAME/zip/$NAME.zip" | tr '\n' ' ')" = "$NAME.bmp $NAME.gam "
+  check "two copies: the screenshot is whole" \
+    sh -c "unzip -p '$GAME/zip/$NAME.zip' '$NAME.bmp' | cmp -s - '$GAME/Screens/Screen1.bmp'"
+  check "two copies: zip holds the archive alone" zip_holds_only "$NAME.zip"
+}
+
+# The window answers all through the action on a 100 MB screenshot, in
+# both modes: a probe keeps sending it a message and notes the longest wait
+# for the answer (reported, and below 100 ms).
+check_serving() {
+  local probe=${SERVE_PROBE:-$(dirname "$LAPBUNDLE_EXE")/../tests/wine/serve_probe.exe}
+  if [ ! -f "$probe" ]; then
+    echo "SKIP: serving (the probe is not built: $probe)"
+    return
+  fi
+  local mode longest
+  for mode in 0 1; do
+    make_game --screen 5800x5800
+    default_settings | sed "s/bmp\/jpg = 0/bmp\/jpg = $mode/" >"$GAME/lapbundle.prf"
+    start_app || { fail "serving: the window opens"; return; }
+    "$WINE" "$probe" "$TITLE" 300 >"$WORK/probe.log" 2>&1 &
+    local probe_pid=$!
+    sleep 2
+    press_button
+    wait_until 120 zip_holds_only "$NAME.zip" || fail "serving (bmp/jpg = $mode): the action ends"
+    sleep 1
+    kill "$probe_pid" 2>/dev/null
+    wait "$probe_pid" 2>/dev/null
+    longest=$(tail -n 1 "$WORK/probe.log" | tr -d '\r')
+    echo "  bmp/jpg = $mode: the longest wait for an answer was $longest ms"
+    check "serving (bmp/jpg = $mode): every message answered within 100 ms" \
+      test "${longest:-999999}" -lt 100
+    press_button
+    check "serving (bmp/jpg = $mode): End ends the program" app_ended 0
+  done
+}
+
 started=$SECONDS
 prepare
 # Each check leaves no program running (a failed one ends its own).
 checks=("$@")
 [ ${#checks[@]} -gt 0 ] || checks=(check_kit check_first_run check_keyboard check_fatal_stop
   check_close_request check_path_name check_double_click check_close_while_packing check_replace
-  check_folder_dialog)
+  check_readonly_archive check_device_names check_two_copies check_serving check_folder_dialog)
 for one in "${checks[@]}"; do
   "$one"
   [ -z "$APP_PID" ] || stop_wine

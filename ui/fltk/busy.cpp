@@ -13,8 +13,13 @@ namespace {
 bool busy = false;
 
 // Handles window-system events until the pause is over: exposed parts are
-// redrawn, and the dispatch hook drops input meanwhile.
+// redrawn, and the dispatch hook drops input meanwhile. A pause of 0 ms
+// handles what is waiting now, between two pieces of work.
 void ServeWindowsDuringPause(int milliseconds) {
+  if (milliseconds <= 0) {
+    Fl::check();
+    return;
+  }
   using Clock = std::chrono::steady_clock;
   const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(milliseconds);
   for (;;) {

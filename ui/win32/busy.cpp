@@ -10,6 +10,8 @@ namespace kit {
 namespace {
 
 bool busy = false;
+// How long a pause of 0 ms may go on answering a flood of messages.
+constexpr DWORD kServeSpan = 20;
 bool quitSeen = false;
 WPARAM quitCode = 0;
 
@@ -69,10 +71,15 @@ bool PumpWaiting(DWORD start, DWORD span) {
   return true;
 }
 
-// The pause handler: answers messages until the pause's time is up.
-// GetTickCount wraps after 49 days; the unsigned differences stay right.
+// The pause handler: answers messages until the pause's time is up; a
+// pause of 0 ms answers the messages waiting now, between two pieces of
+// work. GetTickCount wraps after 49 days; the unsigned differences stay right.
 void PumpFor(int milliseconds) {
   const DWORD start = GetTickCount();
+  if (milliseconds <= 0) {
+    PumpWaiting(start, kServeSpan);
+    return;
+  }
   const auto span = static_cast<DWORD>(milliseconds);
   while (PumpWaiting(start, span)) {
     const DWORD elapsed = GetTickCount() - start;
