@@ -50,7 +50,7 @@ bool BelowCurrentFolder(std::string_view path, std::string* relative) {
   if (here.size() <= 1) return false;
   const std::string_view folder = std::string_view(here).substr(0, here.size() - 1);
   if (path == folder || path == here) {
-    *relative = ".";
+    relative->assign(1, '.');
     return true;
   }
   if (!path.starts_with(here)) return false;
