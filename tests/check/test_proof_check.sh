@@ -30,6 +30,9 @@ grep -qx "1 proofs: 1 ok, 0 with problems" <<<"$out" || fail "no summary line: $
 check --tracks "$GAME/Tracks" "$proof"
 [ "$code" -eq 0 ] || fail "the packed proof against its own track: exit $code: $out"
 
+check "$proof" "$WORK/missing.zip"
+[ "$code" -eq 2 ] || fail "a missing path: exit $code, expected 2"
+
 T="$WORK/tampered"
 mkdir -p "$T"
 cp "$proof" "$T/Cup_$NAME.zip"
