@@ -62,7 +62,7 @@ const char kStyle[] =
     "th{background:#eee}td.num{text-align:right}"
     "tr.problem{background:#fde8e8}td.verdict-ok{color:#176117;font-weight:bold}"
     "td.verdict-problem{color:#a01010}ul{margin:0;padding-left:1.2em}"
-    "img{display:block;width:240px;height:auto}";
+    "img{display:block;width:240px;height:auto}.note{color:#666;font-weight:normal;font-size:90%}";
 
 using RaceKey = std::tuple<bool, std::string, int, int>;  // no race last
 
@@ -91,12 +91,14 @@ std::string Row(const ProofReport& r, int rank) {
   row += "<td class=\"num\">" + Escaped(FormatNumber(r)) + "</td>";
   row += "<td>" + Escaped(platform::DisplayPath(r.file)) + "</td>";
   if (r.ok()) {
-    row += "<td class=\"verdict-ok\">ok</td>";
+    row += "<td class=\"verdict-ok\">ok";
   } else {
     row += "<td class=\"verdict-problem\">problem<ul>";
     for (const std::string& p : r.problems) row += "<li>" + Text(p) + "</li>";
-    row += "</ul></td>";
+    row += "</ul>";
   }
+  for (const std::string& n : r.notes) row += "<div class=\"note\">" + Text(n) + "</div>";
+  row += "</td>";
   return row + "</tr>\n";
 }
 

@@ -36,6 +36,11 @@ std::string Joined(const std::vector<std::string>& texts) {
   return out;
 }
 
+// Absent parts of the name, after the verdict: " (number absent from the name)".
+std::string Notes(const ProofReport& r) {
+  return r.notes.empty() ? std::string() : " (" + Joined(r.notes) + ")";
+}
+
 }  // namespace
 
 std::string FormatRaceTime(std::int64_t ms) {
@@ -84,7 +89,7 @@ std::string TerminalTable(const std::vector<ProofReport>& reports) {
   for (const ProofReport& r : reports) {
     rows.push_back({platform::DisplayPath(r.file), Utf8(r.driver), Utf8(r.trackName),
                     r.hasRace ? FormatRaceTime(r.raceTimeMs) : "", FormatNumber(r),
-                    Utf8(Verdict(r))});
+                    Utf8(Verdict(r) + Notes(r))});
   }
   std::vector<std::size_t> widths(6, 0);
   for (const auto& row : rows) {

@@ -167,20 +167,16 @@ std::vector<ProofReport> CheckAll(const std::vector<std::string>& files, const C
   };
   const int count = std::max(1, std::min<int>(jobs, static_cast<int>(files.size())));
   std::vector<std::thread> threads;
-  for (int t = 1; t < count; ++t) threads.emplace_back(work);
-  // The main thread shows progress while it waits, or works when alone.
+  for (int t = 0; t < count; ++t) threads.emplace_back(work);
+  // The main thread shows progress while it waits.
   const bool progress = platform::StandardErrorIsTerminal();
   const auto start = std::chrono::steady_clock::now();
   bool shown = false;
-  if (count == 1) {
-    work();
-  } else {
-    while (done < files.size()) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      if (progress && std::chrono::steady_clock::now() - start > std::chrono::seconds(1)) {
-        std::fprintf(stderr, "\rchecked %zu of %zu", done.load(), files.size());
-        shown = true;
-      }
+  while (done < files.size()) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (progress && std::chrono::steady_clock::now() - start > std::chrono::seconds(1)) {
+      std::fprintf(stderr, "\rchecked %zu of %zu", done.load(), files.size());
+      shown = true;
     }
   }
   for (std::thread& t : threads) t.join();

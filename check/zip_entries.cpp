@@ -56,7 +56,11 @@ uLong ZCALLBACK WriteStream(voidpf, voidpf, const void*, uLong) { return 0; }
 ZPOS64_T ZCALLBACK TellStream(voidpf /*opaque*/, voidpf handle) {
   auto* s = static_cast<Stream*>(handle);
   if (s->file != nullptr) {
-    const auto at = std::ftell(s->file);
+#ifdef _WIN32
+    const long long at = _ftelli64(s->file);
+#else
+    const long long at = ftello(s->file);
+#endif
     return at < 0 ? static_cast<ZPOS64_T>(-1) : static_cast<ZPOS64_T>(at);
   }
   return s->pos;
