@@ -32,7 +32,10 @@ std::string CsvField(const std::string& utf8) {
 
 std::string Joined(const std::vector<std::string>& texts) {
   std::string out;
-  for (const std::string& t : texts) out += (out.empty() ? "" : "; ") + t;
+  for (const std::string& t : texts) {
+    if (!out.empty()) out += "; ";
+    out += t;
+  }
   return out;
 }
 
@@ -60,7 +63,11 @@ std::string FormatNumber(const ProofReport& report) {
   if (report.blockIndex <= 1) return std::to_string(report.number) + " (record)";
   const std::int64_t n = report.number;
   const std::uint64_t m = n < 0 ? 0 - static_cast<std::uint64_t>(n) : static_cast<std::uint64_t>(n);
-  return (n < 0 ? "-" : "") + std::to_string(m / 10) + "." + std::to_string(m % 10) + " km/h";
+  std::string text = n < 0 ? "-" : "";
+  text += std::to_string(m / 10);
+  text += '.';
+  text += std::to_string(m % 10);
+  return text + " km/h";
 }
 
 std::string FormatRaceLength(const ProofReport& report) {
@@ -125,7 +132,10 @@ std::string CsvReport(const std::vector<ProofReport>& reports) {
         r.screenWidth > 0 ? std::to_string(r.screenWidth) : "",
         r.screenHeight > 0 ? std::to_string(r.screenHeight) : "",
         Utf8(Joined(r.notes))};
-    for (std::size_t i = 0; i < fields.size(); ++i) out += (i > 0 ? "," : "") + CsvField(fields[i]);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+      if (i > 0) out += ',';
+      out += CsvField(fields[i]);
+    }
     out += "\r\n";
   }
   return out;

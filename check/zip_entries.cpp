@@ -93,7 +93,12 @@ int ZCALLBACK ErrorStream(voidpf /*opaque*/, voidpf handle) {
   return static_cast<Stream*>(handle)->failed ? 1 : 0;
 }
 
-std::string Shown(const std::string& oemName) { return "\"" + OemToAnsi(oemName) + "\""; }
+std::string Shown(const std::string& oemName) {
+  std::string shown = "\"";
+  shown += OemToAnsi(oemName);
+  shown += '"';
+  return shown;
+}
 
 // A plain file name: no folder part, no "..", no drive, nothing empty.
 bool PlainName(const std::string& name) {
