@@ -20,7 +20,7 @@
 namespace check {
 namespace {
 
-constexpr std::size_t kChunk = 64 * 1024;
+constexpr std::size_t kChunk = 256 * 1024;
 constexpr int kListedPerKind = 3;
 
 // One readable stream of archive bytes: memory, or a C file.
@@ -93,6 +93,36 @@ int ZCALLBACK ErrorStream(voidpf /*opaque*/, voidpf handle) {
   return static_cast<Stream*>(handle)->failed ? 1 : 0;
 }
 
+// The compressed bytes of one entry, straight from the stream (minizip's
+// own raw reads copy byte by byte and checksum the compressed data).
+class RawBytes {
+ public:
+  RawBytes(Stream* stream, std::uint64_t at, std::uint64_t size)
+      : stream_(stream), at_(at), left_(size) {}
+  // The next piece: *data points at `got` bytes (0 at the end); false when
+  // the stream ends before the entry does or cannot be read.
+  bool Next(unsigned char* buffer, std::size_t room, const unsigned char** data, std::size_t* got) {
+    *got = static_cast<std::size_t>(std::min<std::uint64_t>(left_, room));
+    *data = buffer;
+    if (*got == 0) return true;
+    if (stream_->file == nullptr) {
+      if (at_ > stream_->size || stream_->size - at_ < *got) return false;
+      *data = stream_->data + at_;
+    } else {
+      if (SeekStream(nullptr, stream_, at_, ZLIB_FILEFUNC_SEEK_SET) != 0) return false;
+      if (std::fread(buffer, 1, *got, stream_->file) != *got) return false;
+    }
+    at_ += *got;
+    left_ -= *got;
+    return true;
+  }
+
+ private:
+  Stream* stream_;
+  std::uint64_t at_;
+  std::uint64_t left_;
+};
+
 std::string Shown(const std::string& oemName) {
   std::string shown = "\"";
   shown += OemToAnsi(oemName);
@@ -118,7 +148,7 @@ std::string FoldedName(const std::string& name) {
 // Inflates (or copies) the open entry, raw bytes from minizip. The bytes go
 // to *keep when it is given (sized to the stored size), otherwise they are
 // only counted. Returns the problem, or an empty text when intact.
-std::string InflateEntry(unzFile zip, const EntryRecord& entry, std::string* keep) {
+std::string InflateEntry(RawBytes* raw, const EntryRecord& entry, std::string* keep) {
   const std::string shown = Shown(entry.name);
   std::unique_ptr<unsigned char[]> input(new (std::nothrow) unsigned char[kChunk]);
   std::unique_ptr<unsigned char[]> scratch(new (std::nothrow) unsigned char[kChunk]);
@@ -138,13 +168,14 @@ std::string InflateEntry(unzFile zip, const EntryRecord& entry, std::string* kee
   bool ended = false;
   std::string problem;
   while (problem.empty() && !ended) {
-    const int got = unzReadCurrentFile(zip, input.get(), kChunk);
-    if (got < 0) {
+    const unsigned char* data = nullptr;
+    std::size_t got = 0;
+    if (!raw->Next(input.get(), kChunk, &data, &got)) {
       problem = "entry " + shown + " is damaged";
       break;
     }
     if (got == 0) break;
-    z.next_in = input.get();
+    z.next_in = const_cast<unsigned char*>(data);
     z.avail_in = static_cast<uInt>(got);
     while (problem.empty() && z.avail_in > 0 && !ended) {
       // Inside the stored size the bytes go to their place; past it, one
@@ -197,7 +228,7 @@ struct Walk {
   int unplain = 0, duplicates = 0, damaged = 0;
 };
 
-void CheckEntry(unzFile zip, const EntryRecord& entry, const WantEntry& want,
+void CheckEntry(unzFile zip, Stream* stream, const EntryRecord& entry, const WantEntry& want,
                 const TakeEntry& take, Walk* walk, std::vector<std::string>* problems) {
   const std::string shown = Shown(entry.name);
   if (!PlainName(entry.name)) {
@@ -228,7 +259,10 @@ void CheckEntry(unzFile zip, const EntryRecord& entry, const WantEntry& want,
   }
   const bool wanted = want(entry);
   std::string bytes;
-  const std::string problem = InflateEntry(zip, entry, wanted ? &bytes : nullptr);
+  // minizip has checked the local header against the directory and found
+  // where the data starts.
+  RawBytes raw(stream, unzGetCurrentFileZStreamPos64(zip), entry.compressedSize);
+  const std::string problem = InflateEntry(&raw, entry, wanted ? &bytes : nullptr);
   unzCloseCurrentFile(zip);
   if (!problem.empty()) {
     AddCounted(problems, problem, &walk->damaged);
@@ -296,7 +330,7 @@ bool ReadEntries(const ArchiveSource& source, const WantEntry& want, const TakeE
     while (step == UNZ_OK) {
       EntryRecord entry;
       if (!ReadRecord(zip, &entry)) break;
-      CheckEntry(zip, entry, want, take, &walk, problems);
+      CheckEntry(zip, &stream, entry, want, take, &walk, problems);
       step = unzGoToNextFile(zip);
     }
     FinishCounted(problems, "entries that are not plain file names", walk.unplain);
