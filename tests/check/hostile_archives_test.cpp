@@ -26,8 +26,9 @@ struct Entry {
   int corruptAt = -1;  // a compressed byte flipped
 };
 
+// `bytes` little-endian bytes of `value` (zeros beyond its four).
 void Put(std::string* out, std::uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out->push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+  for (int i = 0; i < bytes; ++i) out->push_back(i < 4 ? static_cast<char>((value >> (8 * i)) & 0xFF) : '\0');
 }
 
 std::string Deflated(const std::string& data) {
