@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "check/check.h"
+#include "imaging/bmp_decoder.h"
 #include "imaging/image_store.h"
 #include "tools/sample_game.h"
 
@@ -146,11 +147,34 @@ struct DamageRow {
   std::string problem;
 };
 
-std::string HugeJpeg() {
+// A small JPEG whose frame header declares height x width instead.
+std::string JpegDeclaring(const char* heightWidth) {
   std::string jpeg = Jpeg(16, 16);
   const std::size_t sof = jpeg.find("\xFF\xC0");
-  jpeg.replace(sof + 5, 4, "\xEA\x60\xEA\x60");  // 60000 x 60000
+  jpeg.replace(sof + 5, 4, heightWidth, 4);
   return jpeg;
+}
+std::string HugeJpeg() { return JpegDeclaring("\xEA\x60\xEA\x60"); }  // 60000 x 60000
+
+int allocations = 0;
+std::uint32_t* CountedAlloc(std::size_t count) {
+  ++allocations;
+  return new std::uint32_t[count];
+}
+void CountedRelease(std::uint32_t* pixels) { delete[] pixels; }
+
+TEST(CheckProof, JpegOverThePixelLimitAllocatesNothing) {
+  // 8193 x 8192 is one row over the limit; 8192 x 8192 is at it.
+  DecodedImage image;
+  allocations = 0;
+  const std::string over = JpegDeclaring("\x20\x01\x20\x00");
+  EXPECT_FALSE(DecodeJpeg(reinterpret_cast<const std::uint8_t*>(over.data()), over.size(), &image,
+                          CountedAlloc, CountedRelease));
+  EXPECT_EQ(allocations, 0);
+  const std::string at = JpegDeclaring("\x20\x00\x20\x00");
+  EXPECT_FALSE(DecodeJpeg(reinterpret_cast<const std::uint8_t*>(at.data()), at.size(), &image,
+                          CountedAlloc, CountedRelease));  // its data is missing
+  EXPECT_EQ(allocations, 1);
 }
 
 const std::string kBmpShown = "\"" + kName + ".bmp\"";
