@@ -27,8 +27,8 @@ struct CheckOptions {
 
 // What one archive holds and what was found wrong with it.
 struct ProofReport {
-  std::string file;  // the path as given or found (program text)
-  bool readable = false;        // the archive could be opened as a zip
+  std::string file;       // the path as given or found (program text)
+  bool readable = false;  // the archive could be opened as a zip
   std::vector<std::string> problems;
   std::vector<std::string> notes;  // parts of the name found absent
 

@@ -20,12 +20,23 @@ std::string Escaped(const std::string& utf8) {
   std::string out;
   for (char c : utf8) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -34,8 +45,7 @@ std::string Escaped(const std::string& utf8) {
 std::string Text(const std::string& cp1252) { return Escaped(platform::Cp1252ToUtf8(cp1252)); }
 
 std::string Base64(const std::string& bytes) {
-  static const char kDigits[] =
-      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string out;
   std::size_t i = 0;
   for (; i + 2 < bytes.size(); i += 3) {
@@ -87,7 +97,8 @@ std::string Row(const ProofReport& r, int rank) {
            Base64(r.thumbnailJpeg) + "\">";
   }
   row += "</td><td>" + Text(r.driver) + "</td>";
-  row += "<td class=\"num\">" + (r.hasRace ? FormatRaceTime(r.raceTimeMs) : std::string()) + "</td>";
+  row +=
+      "<td class=\"num\">" + (r.hasRace ? FormatRaceTime(r.raceTimeMs) : std::string()) + "</td>";
   row += "<td class=\"num\">" + Escaped(FormatNumber(r)) + "</td>";
   row += "<td>" + Escaped(platform::DisplayPath(r.file)) + "</td>";
   if (r.ok()) {
@@ -120,7 +131,8 @@ std::string HtmlReport(const std::vector<ProofReport>& reports) {
       Escaped(SummaryLine(reports)) + "</p>\n";
   for (auto& [key, entries] : races) {
     std::stable_sort(entries.begin(), entries.end(), RanksBefore);
-    page += "<h2>" + RaceTitle(*entries.front()) + "</h2>\n<table>\n<thead><tr><th>rank</th>"
+    page += "<h2>" + RaceTitle(*entries.front()) +
+            "</h2>\n<table>\n<thead><tr><th>rank</th>"
             "<th>screenshot</th><th>driver</th><th>race time</th><th>number</th><th>file</th>"
             "<th>verdict</th></tr></thead>\n<tbody>\n";
     int rank = 0;

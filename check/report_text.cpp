@@ -16,8 +16,9 @@ std::string Utf8(const std::string& text) { return platform::Cp1252ToUtf8(text);
 
 // Characters, not bytes, so that columns line up on a UTF-8 terminal.
 std::size_t Width(const std::string& utf8) {
-  return static_cast<std::size_t>(std::count_if(
-      utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+  return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  }));
 }
 
 std::string CsvField(const std::string& utf8) {
@@ -49,7 +50,8 @@ std::string Notes(const ProofReport& r) {
 std::string FormatRaceTime(std::int64_t ms) {
   const bool negative = ms < 0;
   // The magnitude as unsigned, so that the smallest value has one too.
-  const std::uint64_t m = negative ? 0 - static_cast<std::uint64_t>(ms) : static_cast<std::uint64_t>(ms);
+  const std::uint64_t m =
+      negative ? 0 - static_cast<std::uint64_t>(ms) : static_cast<std::uint64_t>(ms);
   char text[48];
   std::snprintf(text, sizeof text, "%s%llu:%02llu.%03llu", negative ? "-" : "",
                 static_cast<unsigned long long>(m / 60000),
@@ -83,8 +85,8 @@ std::string Verdict(const ProofReport& report) {
 }
 
 std::string SummaryLine(const std::vector<ProofReport>& reports) {
-  const auto ok = std::count_if(reports.begin(), reports.end(),
-                                [](const ProofReport& r) { return r.ok(); });
+  const auto ok =
+      std::count_if(reports.begin(), reports.end(), [](const ProofReport& r) { return r.ok(); });
   const auto n = static_cast<std::ptrdiff_t>(reports.size());
   return std::to_string(n) + " proofs: " + std::to_string(ok) + " ok, " + std::to_string(n - ok) +
          " with problems";

@@ -66,7 +66,8 @@ std::string Parse(const std::vector<std::string>& args, Arguments* a) {
       return std::string();
     }
     if (arg == "--") {
-      a->paths.insert(a->paths.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
+      a->paths.insert(a->paths.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                      args.end());
       break;
     }
     if (arg.rfind("--", 0) != 0) {
@@ -152,8 +153,8 @@ std::string FileNameOf(const std::string& path) {
 }
 
 // Checks every archive with `jobs` threads; reports in the order given.
-std::vector<ProofReport> CheckAll(const std::vector<std::string>& files, const CheckOptions& options,
-                                  int jobs) {
+std::vector<ProofReport> CheckAll(const std::vector<std::string>& files,
+                                  const CheckOptions& options, int jobs) {
   std::vector<ProofReport> reports(files.size());
   std::atomic<std::size_t> next{0};
   std::atomic<std::size_t> done{0};
@@ -187,7 +188,8 @@ std::vector<ProofReport> CheckAll(const std::vector<std::string>& files, const C
 bool WriteText(const std::string& path, const std::string& text) {
   platform::File* file = platform::OpenFile(path, platform::OpenMode::kCreateWrite);
   if (file == nullptr) return false;
-  const bool written = platform::WriteFile(file, text.data(), static_cast<std::int64_t>(text.size()));
+  const bool written =
+      platform::WriteFile(file, text.data(), static_cast<std::int64_t>(text.size()));
   return platform::CloseFile(file) && written;
 }
 
@@ -208,7 +210,8 @@ int RunCheck(const std::vector<std::string>& args, bool explorerDrop, std::strin
     return 0;
   }
   if (!problem.empty()) {
-    std::fprintf(stderr, "lapbundle-check: %s\n%s", platform::Cp1252ToUtf8(problem).c_str(), kUsage);
+    std::fprintf(stderr, "lapbundle-check: %s\n%s", platform::Cp1252ToUtf8(problem).c_str(),
+                 kUsage);
     return 2;
   }
   if (explorerDrop && a.html.empty()) a.html = FolderOf(a.paths.front()) + kReportName;
@@ -225,12 +228,12 @@ int RunCheck(const std::vector<std::string>& args, bool explorerDrop, std::strin
   const std::vector<ProofReport> reports = CheckAll(files, a.options, jobs);
   std::fputs(TerminalTable(reports).c_str(), stdout);
   std::fflush(stdout);
-  int status = std::all_of(reports.begin(), reports.end(),
-                           [](const ProofReport& r) { return r.ok(); })
-                   ? 0
-                   : 1;
+  int status =
+      std::all_of(reports.begin(), reports.end(), [](const ProofReport& r) { return r.ok(); }) ? 0
+                                                                                               : 1;
   if (!a.csv.empty() && !WriteText(a.csv, CsvReport(reports))) {
-    std::fprintf(stderr, "lapbundle-check: cannot write %s\n", platform::Cp1252ToUtf8(a.csv).c_str());
+    std::fprintf(stderr, "lapbundle-check: cannot write %s\n",
+                 platform::Cp1252ToUtf8(a.csv).c_str());
     status = 1;
   }
   if (!a.html.empty()) {

@@ -67,9 +67,9 @@ void Decompress(Decompression* d) {
   d->info.progress = &d->progress;
   jpeg_mem_src(&d->info, d->data, static_cast<unsigned long>(d->size));
   jpeg_read_header(&d->info, TRUE);
-  const std::int64_t count =
-      std::int64_t{d->info.image_width} * std::int64_t{d->info.image_height};
-  if (count <= 0 || count > kMaxImagePixels) JumpToRecovery(reinterpret_cast<j_common_ptr>(&d->info));
+  const std::int64_t count = std::int64_t{d->info.image_width} * std::int64_t{d->info.image_height};
+  if (count <= 0 || count > kMaxImagePixels)
+    JumpToRecovery(reinterpret_cast<j_common_ptr>(&d->info));
   d->info.out_color_space = JCS_RGB;
   jpeg_start_decompress(&d->info);
   if (d->info.output_components != 3) JumpToRecovery(reinterpret_cast<j_common_ptr>(&d->info));
@@ -82,7 +82,8 @@ void Decompress(Decompression* d) {
   while (d->info.output_scanline < d->info.output_height) {
     const JDIMENSION y = d->info.output_scanline;
     JSAMPROW rows[1] = {d->row};
-    if (jpeg_read_scanlines(&d->info, rows, 1) != 1) JumpToRecovery(reinterpret_cast<j_common_ptr>(&d->info));
+    if (jpeg_read_scanlines(&d->info, rows, 1) != 1)
+      JumpToRecovery(reinterpret_cast<j_common_ptr>(&d->info));
     std::uint32_t* out = d->pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
     for (int x = 0; x < width; ++x) {
       const std::uint8_t* p = d->row + 3 * x;

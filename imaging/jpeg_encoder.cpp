@@ -28,7 +28,7 @@ struct ErrorManager {
 struct Compression {
   jpeg_compress_struct info{};
   ErrorManager errors{};
-  std::FILE* file = nullptr;  // the file written, or nullptr for memory
+  std::FILE* file = nullptr;        // the file written, or nullptr for memory
   unsigned char* memory = nullptr;  // from libjpeg's memory destination
   unsigned long memorySize = 0;
   const std::uint8_t* pixels = nullptr;

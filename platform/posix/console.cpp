@@ -1,12 +1,13 @@
 // The console on POSIX: a terminal is asked with isatty; a program here is
 // never started by dropping files on it, so nothing waits or opens.
+#include "platform/console.h"
+
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <string>
 
-#include "platform/console.h"
 #include "platform/platform.h"
 
 namespace platform {

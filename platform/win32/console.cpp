@@ -1,16 +1,18 @@
 // The console on Windows. A program started from Explorer (files dropped on
 // its icon) gets a console of its own, which closes when it ends; one
 // started from a console or a script shares that console with its parent.
-#include <windows.h>
+#include "platform/console.h"
+
 #include <conio.h>
 #include <io.h>
-#include <shellapi.h>
 
 #include <cstdio>
 #include <string>
 
-#include "platform/console.h"
 #include "platform/platform.h"
+#include "platform/win32/win32_internal.h"
+// Needs windows.h before it.
+#include <shellapi.h>
 
 namespace platform {
 

@@ -29,7 +29,8 @@ struct Entry {
 
 // `bytes` little-endian bytes of `value` (zeros beyond its four).
 void Put(std::string* out, std::uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out->push_back(i < 4 ? static_cast<char>((value >> (8 * i)) & 0xFF) : '\0');
+  for (int i = 0; i < bytes; ++i)
+    out->push_back(i < 4 ? static_cast<char>((value >> (8 * i)) & 0xFF) : '\0');
 }
 
 std::string Deflated(const std::string& data) {
@@ -51,7 +52,8 @@ std::string Zip(const std::vector<Entry>& entries) {
   std::string body, directory;
   for (const Entry& e : entries) {
     std::string packed = e.method == 8 ? Deflated(e.data) : e.data;
-    if (e.corruptAt >= 0 && e.corruptAt < static_cast<int>(packed.size())) packed[e.corruptAt] ^= 0x55;
+    if (e.corruptAt >= 0 && e.corruptAt < static_cast<int>(packed.size()))
+      packed[e.corruptAt] ^= 0x55;
     const auto crc = static_cast<std::uint32_t>(
         crc32(0, reinterpret_cast<const Bytef*>(e.data.data()), static_cast<uInt>(e.data.size())) ^
         e.crcXor);
@@ -89,7 +91,9 @@ std::string Zip(const std::vector<Entry>& entries) {
   return zip;
 }
 
-std::string Text(const std::vector<std::uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string Text(const std::vector<std::uint8_t>& bytes) {
+  return std::string(bytes.begin(), bytes.end());
+}
 
 const sample::GameOptions kGame;
 
@@ -193,41 +197,61 @@ const DamageRow kDamageRows[] = {
      "entry \"Oakfield.trk\" is larger than 256 MiB"},
     {"inflates past its size", [](auto* e) { (*e)[0].storedSize = 100; },
      "entry " + kBmpShown + " inflates past its stored size"},
-    {"stored past its size", [](auto* e) { (*e)[2].method = 0; (*e)[2].storedSize = 10; },
+    {"stored past its size",
+     [](auto* e) {
+       (*e)[2].method = 0;
+       (*e)[2].storedSize = 10;
+     },
      "entry \"Oakfield.trk\" inflates past its stored size"},
-    {"shorter than its size", [](auto* e) { (*e)[2].storedSize = static_cast<std::uint32_t>((*e)[2].data.size() + 1); },
+    {"shorter than its size",
+     [](auto* e) { (*e)[2].storedSize = static_cast<std::uint32_t>((*e)[2].data.size() + 1); },
      "entry \"Oakfield.trk\" is damaged"},
-    {"crc", [](auto* e) { (*e)[1].crcXor = 1; }, "entry \"" + kName + ".gam\" fails its CRC-32 check"},
-    {"corrupt deflate", [](auto* e) { (*e)[0].corruptAt = 0; }, "entry " + kBmpShown + " is damaged"},
+    {"crc", [](auto* e) { (*e)[1].crcXor = 1; },
+     "entry \"" + kName + ".gam\" fails its CRC-32 check"},
+    {"corrupt deflate", [](auto* e) { (*e)[0].corruptAt = 0; },
+     "entry " + kBmpShown + " is damaged"},
     {"unknown method", [](auto* e) { (*e)[2].method = 12; },
      "entry \"Oakfield.trk\" uses compression method 12"},
-    {"unexpected", [](auto* e) { e->push_back({"readme.txt", "hello"}); },
+    {"unexpected",
+     [](auto* e) {
+       e->push_back({"readme.txt", "hello"});
+     },
      "unexpected entry \"readme.txt\""},
     {"no saved game", [](auto* e) { e->erase(e->begin() + 1); },
      "no saved game: there is no race to check"},
-    {"no track file", [](auto* e) { e->erase(e->begin() + 2); }, "number not checked: no track file"},
+    {"no track file", [](auto* e) { e->erase(e->begin() + 2); },
+     "number not checked: no track file"},
     {"no screenshot", [](auto* e) { e->erase(e->begin()); }, "no screenshot"},
     {"wrong track file", [](auto* e) { (*e)[2].name = "Pinewood.trk"; },
      "track file \"Pinewood.trk\" is not the saved game's track \"Oakfield\""},
     {"renamed", [](auto* e) { (*e)[1].name = "pinewood_Ann Lee_973.gam"; },
      "packed as pinewood_Ann Lee_973"},
-    {"huge BMP", [](auto* e) {
+    {"huge BMP",
+     [](auto* e) {
        std::string& bmp = (*e)[0].data;
        bmp.replace(18, 8, std::string("\x00\x00\x01\x00\x00\x00\x01\x00", 8));
-     }, "screenshot " + kBmpShown + " does not decode"},
+     },
+     "screenshot " + kBmpShown + " does not decode"},
     {"truncated BMP", [](auto* e) { (*e)[0].data.resize(200); },
      "screenshot " + kBmpShown + " does not decode"},
-    {"huge JPEG", [](auto* e) { (*e)[0] = {kName + ".jpg", HugeJpeg()}; },
+    {"huge JPEG",
+     [](auto* e) {
+       (*e)[0] = {kName + ".jpg", HugeJpeg()};
+     },
      "screenshot " + kJpgShown + " does not decode"},
-    {"truncated JPEG", [](auto* e) {
+    {"truncated JPEG",
+     [](auto* e) {
        const std::string jpeg = Jpeg(64, 64);
        (*e)[0] = {kName + ".jpg", jpeg.substr(0, jpeg.size() / 2)};
-     }, "screenshot " + kJpgShown + " does not decode"},
-    {"corrupt JPEG", [](auto* e) {
+     },
+     "screenshot " + kJpgShown + " does not decode"},
+    {"corrupt JPEG",
+     [](auto* e) {
        std::string jpeg = Jpeg(64, 64);
        jpeg.replace(jpeg.size() - jpeg.size() / 4, 2, "\xFF\xD9");
        (*e)[0] = {kName + ".jpg", jpeg};
-     }, "screenshot " + kJpgShown + " does not decode"},
+     },
+     "screenshot " + kJpgShown + " does not decode"},
 };
 
 TEST(CheckProof, EachDamageGivesItsProblem) {
@@ -241,8 +265,8 @@ TEST(CheckProof, EachDamageGivesItsProblem) {
 
 TEST(CheckProof, ArchivesThatDoNotOpen) {
   const std::string zip = Zip(Proof());
-  for (const std::string& bytes : {std::string("not a zip at all"), zip.substr(0, zip.size() - 30),
-                                   std::string()}) {
+  for (const std::string& bytes :
+       {std::string("not a zip at all"), zip.substr(0, zip.size() - 30), std::string()}) {
     const ProofReport r = Check(bytes);
     EXPECT_FALSE(r.readable);
     EXPECT_TRUE(Has(r, "not a zip archive, or its directory is damaged")) << Verdict(r);
