@@ -11,6 +11,7 @@
 #include "check/check.h"
 #include "imaging/bmp_decoder.h"
 #include "imaging/image_store.h"
+#include "tests/testing/temp_folder.h"
 #include "tools/sample_game.h"
 
 namespace {
@@ -113,11 +114,12 @@ std::vector<Entry> Proof() {
           {"Oakfield.trk", Text(sample::TrackFileBytes(kGame))}};
 }
 
-ProofReport Check(const std::string& zip, const std::string& fileName = kName + ".zip") {
+ProofReport Check(const std::string& zip, const std::string& fileName = kName + ".zip",
+                  const CheckOptions& options = CheckOptions()) {
   ArchiveSource source;
   source.data = reinterpret_cast<const std::uint8_t*>(zip.data());
   source.size = zip.size();
-  return CheckProof(source, fileName, CheckOptions());
+  return CheckProof(source, fileName, options);
 }
 
 bool Has(const ProofReport& r, const std::string& problem) {
@@ -261,6 +263,24 @@ TEST(CheckProof, EachDamageGivesItsProblem) {
     const ProofReport r = Check(Zip(entries));
     EXPECT_TRUE(Has(r, row.problem)) << row.label << ": " << Verdict(r);
   }
+}
+
+TEST(CheckProof, OfficialTrackStandsInForAMissingOne) {
+  TempFolder tracks;
+  tracks.write("hills/OAKFIELD.trk", Text(sample::TrackFileBytes(kGame)));  // found in any case
+  CheckOptions options;
+  options.tracksDir = tracks.program();
+  std::vector<Entry> entries = Proof();
+  entries.pop_back();
+  const ProofReport r = Check(Zip(entries), kName + ".zip", options);
+  EXPECT_TRUE(r.ok()) << Verdict(r);
+  EXPECT_EQ(r.number, 973);
+
+  TempFolder empty;
+  options.tracksDir = empty.program();
+  const ProofReport none = Check(Zip(entries), kName + ".zip", options);
+  EXPECT_TRUE(Has(none, "no official track file for \"\\Hills\\Oakfield\""));
+  EXPECT_TRUE(Has(none, "number not checked: no track file")) << Verdict(none);
 }
 
 TEST(CheckProof, ArchivesThatDoNotOpen) {
