@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "support/support.h"
 
@@ -100,14 +101,58 @@ void findNewestScreenshot();
 // False when the Saves folder cannot be scanned.
 bool findNewestSave();
 
-// Game-file readers.
+// Game-file readers: readSaveGame reads workDir + "Saves\" + saveName,
+// readTrackFile the track file the saved game names, each into the file
+// buffer, and fill the state record through the parsers below.
 void readSaveGame();
 void readTrackFile();
+
+// The fields of a saved game. Filled from any bytes: positions outside them
+// read as zero.
+struct SaveGameRecord {
+  std::int16_t lengthValue = 0;
+  std::int8_t lengthMode = 0;
+  std::int8_t blockIndex = 0;
+  std::int8_t timeSlot = 0;
+  std::int8_t trackSlot = 0;
+  std::string driverName;  // trimmed, at most 12 bytes
+  std::string trackPath;   // trimmed, at most 39 bytes
+  std::int32_t resultTime = 0;
+};
+SaveGameRecord parseSaveGame(const std::uint8_t* data, std::int64_t size);
+
+// The fields of a track file for a saved game's block index: the record
+// value and holder of block 1's record for block 1, of record 0 otherwise.
+struct TrackRecord {
+  std::int64_t recordBlock = 0;
+  std::int32_t trackLength = 0;
+  std::int64_t recordValue = 0;
+  std::string recordName;  // trimmed, at most 12 bytes
+};
+TrackRecord parseTrackFile(const std::uint8_t* data, std::int64_t size, std::int8_t blockIndex);
+
+// False for a track path that leaves the Tracks folder (a ".." component,
+// or dots and spaces holding two dots) or holds ":"; such a path names no
+// track file.
+bool staysInsideTracks(std::string_view path);
 
 // Archive name.
 void setTrackName();
 void computeTimeOrSpeed();
 void composeArchiveName();
+
+// The last backslash-separated part of a track path (the whole path when it
+// has none).
+std::string trackNameOf(std::string_view trackPath);
+// The track name as the archive name writes it: A-Z and the Windows-1252
+// capitals 192-222 moved to lower case, every other byte unchanged.
+std::string lowerTrackName(std::string_view trackName);
+// The time-or-speed number. Blocks 0 and 1 keep `recordValue` (the track's
+// record); a higher block gives the average speed from the race length
+// (laps, or a distance in thousands of track units) and `resultTime`,
+// scaled by 360000 and rounded to tenths, or 0 when resultTime is 0.
+std::int64_t timeOrSpeedOf(const SaveGameRecord& save, std::int32_t trackLength,
+                           std::int64_t recordValue);
 
 // Main window and event loop.
 void buildMainWindow();

@@ -68,9 +68,12 @@ void appendPart(std::string& name, const std::string& part) {
   name += kSeparator;
 }
 
+}  // namespace
+
 // Lower case for the track name: A-Z and the Windows-1252 capitals 192-222
 // (215 included) move up by 32; every other byte stays.
-std::string lowerCase(std::string text) {
+std::string lowerTrackName(std::string_view trackName) {
+  std::string text(trackName);
   for (char& c : text) {
     const unsigned char b = static_cast<unsigned char>(c);
     if ((b >= 'A' && b <= 'Z') || (b >= 192 && b <= 222)) c = static_cast<char>(b + 32);
@@ -78,38 +81,47 @@ std::string lowerCase(std::string text) {
   return text;
 }
 
-}  // namespace
+std::string trackNameOf(std::string_view trackPath) {
+  const std::size_t slash = trackPath.rfind('\\');
+  return std::string(slash == std::string_view::npos ? trackPath : trackPath.substr(slash + 1));
+}
 
 void setTrackName() {
   AppState& s = app();
-  const std::size_t slash = s.trackPath.rfind('\\');
-  s.trackName = slash == std::string::npos ? s.trackPath : s.trackPath.substr(slash + 1);
+  s.trackName = trackNameOf(s.trackPath);
 }
 
-// The time-or-speed number. Block indexes 0 and 1 keep the track record
-// value read with the track file; a higher block computes an average speed
-// from the race length and the result time, scaled and rounded to tenths.
-void computeTimeOrSpeed() {
-  AppState& s = app();
-  const std::int64_t time = s.resultTime;
-  const std::int64_t length = s.trackLength;
-  if (s.blockIndex <= 1) return;
-  if (time == 0) {
-    s.timeOrSpeed = 0;
-    return;
-  }
-  std::int64_t v = s.timeOrSpeed;
-  if (s.lengthMode == 1 && length != 0) {
+// Block indexes 0 and 1 keep the track record value read with the track
+// file; a higher block computes an average speed from the race length and
+// the result time, scaled and rounded to tenths.
+std::int64_t timeOrSpeedOf(const SaveGameRecord& save, std::int32_t trackLength,
+                           std::int64_t recordValue) {
+  const std::int64_t time = save.resultTime;
+  const std::int64_t length = trackLength;
+  if (save.blockIndex <= 1) return recordValue;
+  if (time == 0) return 0;
+  std::int64_t v = recordValue;
+  if (save.lengthMode == 1 && length != 0) {
     std::int64_t driven = 0;
-    const std::int64_t laps = lapsForDistance(s.lengthValue, length);
+    const std::int64_t laps = lapsForDistance(save.lengthValue, length);
     if (__builtin_mul_overflow(length, laps, &driven))
       driven = saturated((length < 0) != (laps < 0));
     v = scaledQuotient(driven, kSpeedScale, time);
-  } else if (s.lengthMode == 0 && length != 0) {
+  } else if (save.lengthMode == 0 && length != 0) {
     // A 32-bit length times a 16-bit lap count always fits.
-    v = scaledQuotient(length * s.lengthValue, kSpeedScale, time);
+    v = scaledQuotient(length * save.lengthValue, kSpeedScale, time);
   }
-  s.timeOrSpeed = roundedTenth(v);
+  return roundedTenth(v);
+}
+
+void computeTimeOrSpeed() {
+  AppState& s = app();
+  SaveGameRecord save;
+  save.resultTime = s.resultTime;
+  save.blockIndex = s.blockIndex;
+  save.lengthMode = s.lengthMode;
+  save.lengthValue = s.lengthValue;
+  s.timeOrSpeed = timeOrSpeedOf(save, s.trackLength, s.timeOrSpeed);
 }
 
 void composeArchiveName() {
@@ -117,7 +129,7 @@ void composeArchiveName() {
   std::string name;
   for (int pos = 1; pos <= 4; ++pos) {
     if (s.textPos == pos) appendPart(name, s.freeText);
-    if (s.trackNamePos == pos) appendPart(name, lowerCase(s.trackName));
+    if (s.trackNamePos == pos) appendPart(name, lowerTrackName(s.trackName));
     if (s.driverNamePos == pos) appendPart(name, s.driverName);
     if (s.timePos == pos) appendPart(name, std::to_string(s.timeOrSpeed));
   }

@@ -1,5 +1,7 @@
 // Readers of the saved game and the track file: a handful of fields at fixed
-// positions, read from the shared file buffer.
+// positions, read from bytes in memory. The tool reads each file into the
+// shared file buffer and parses it there; the proof checker parses entries
+// it inflated itself.
 //
 // The positions come from the files themselves (block index, slot numbers,
 // record position), so every read goes through a bounded view of the bytes
@@ -86,7 +88,7 @@ bool loadIntoBuffer(const std::string& path) {
   return true;
 }
 
-BoundedBytes bufferBytes() { return BoundedBytes(app().fileBuffer, app().fileLength); }
+}  // namespace
 
 // A stored track path comes from a file anyone could have written: one
 // that climbs out of Tracks (a ".." component; Windows also takes ". ." and
@@ -106,24 +108,47 @@ bool staysInsideTracks(std::string_view path) {
   return true;
 }
 
-}  // namespace
+SaveGameRecord parseSaveGame(const std::uint8_t* data, std::int64_t size) {
+  const BoundedBytes bytes(data, size);
+  const SaveLayout& layout = bytes.s16(0) == kLayoutAMarker ? kLayoutA : kLayoutB;
+  SaveGameRecord r;
+  r.driverName = bytes.text(layout.driverNameAt, kDriverNameMax);
+  r.lengthValue = bytes.s8(4);
+  r.lengthMode = bytes.s8(17);
+  r.blockIndex = bytes.s8(layout.blockIndexAt);
+  const std::int64_t block = layout.driverNameAt + layout.blockStride * r.blockIndex;
+  r.timeSlot = bytes.s8(block);
+  r.trackSlot = bytes.s8(block + 4);
+  r.trackPath = bytes.text(block + 8 + kSlotStride * r.trackSlot, kTrackPathMax);
+  r.resultTime = bytes.s32(block + 24 + kSlotStride * r.timeSlot);
+  return r;
+}
+
+TrackRecord parseTrackFile(const std::uint8_t* data, std::int64_t size, std::int8_t blockIndex) {
+  const BoundedBytes bytes(data, size);
+  TrackRecord r;
+  r.recordBlock = bytes.s32(4);
+  r.trackLength = bytes.s32(r.recordBlock - 4);
+  // Block 1 takes the second record; every other block the first one.
+  const bool second = blockIndex == 1;
+  r.recordValue = bytes.s16(r.recordBlock + (second ? 2 : 0));
+  r.recordName = bytes.text(r.recordBlock + (second ? 27 : 14), kRecordNameMax);
+  return r;
+}
 
 void readSaveGame() {
   AppState& s = app();
   s.trackPath.clear();
   if (!loadIntoBuffer(s.workDir + "Saves\\" + s.saveName)) return;
-  const BoundedBytes bytes = bufferBytes();
-  const SaveLayout& layout = bytes.s16(0) == kLayoutAMarker ? kLayoutA : kLayoutB;
-
-  s.driverName = bytes.text(layout.driverNameAt, kDriverNameMax);
-  s.lengthValue = bytes.s8(4);
-  s.lengthMode = bytes.s8(17);
-  s.blockIndex = bytes.s8(layout.blockIndexAt);
-  const std::int64_t block = layout.driverNameAt + layout.blockStride * s.blockIndex;
-  s.timeSlot = bytes.s8(block);
-  s.trackSlot = bytes.s8(block + 4);
-  s.trackPath = bytes.text(block + 8 + kSlotStride * s.trackSlot, kTrackPathMax);
-  s.resultTime = bytes.s32(block + 24 + kSlotStride * s.timeSlot);
+  const SaveGameRecord r = parseSaveGame(s.fileBuffer, s.fileLength);
+  s.driverName = r.driverName;
+  s.lengthValue = r.lengthValue;
+  s.lengthMode = r.lengthMode;
+  s.blockIndex = r.blockIndex;
+  s.timeSlot = r.timeSlot;
+  s.trackSlot = r.trackSlot;
+  s.trackPath = r.trackPath;
+  s.resultTime = r.resultTime;
 }
 
 void readTrackFile() {
@@ -137,15 +162,9 @@ void readTrackFile() {
   // The stored path normally begins with a backslash, so none is inserted.
   s.trackFile = s.workDir + "Tracks" + s.trackPath + ".trk";
   if (!loadIntoBuffer(s.trackFile)) return;
-  const BoundedBytes bytes = bufferBytes();
-
-  const std::int64_t record = bytes.s32(4);
-  s.recordBlock = record;
-  s.trackLength = bytes.s32(record - 4);
-
-  // Block 1 takes the second record; every other block the first one.
-  const bool second = s.blockIndex == 1;
-  const bool noDriver = s.driverName.empty();
-  s.timeOrSpeed = bytes.s16(record + (second ? 2 : 0));
-  if (noDriver) s.driverName = bytes.text(record + (second ? 27 : 14), kRecordNameMax);
+  const TrackRecord r = parseTrackFile(s.fileBuffer, s.fileLength, s.blockIndex);
+  s.recordBlock = r.recordBlock;
+  s.trackLength = r.trackLength;
+  s.timeOrSpeed = r.recordValue;
+  if (s.driverName.empty()) s.driverName = r.recordName;
 }

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include <zlib.h>
+
 #include "tools/bmp_builder.h"
 #include "tools/sample_game.h"
 
@@ -96,6 +98,60 @@ std::vector<Bytes> GameSeeds() {
   return seeds;
 }
 
+// A zip archive of stored (uncompressed) entries: local headers with their
+// bytes, the directory, the end record.
+Bytes StoredZip(const std::vector<std::pair<std::string, Bytes>>& entries) {
+  Bytes body, directory;
+  for (const auto& [name, data] : entries) {
+    const std::uint32_t offset = static_cast<std::uint32_t>(body.size());
+    Bytes common;
+    Put16(&common, 20);
+    Put16(&common, 0);  // flags
+    Put16(&common, 0);  // stored
+    Put32(&common, 0);  // time and date
+    Put32(&common, static_cast<std::uint32_t>(crc32(0, data.data(), static_cast<uInt>(data.size()))));
+    Put32(&common, static_cast<std::uint32_t>(data.size()));
+    Put32(&common, static_cast<std::uint32_t>(data.size()));
+    Put16(&common, static_cast<std::uint32_t>(name.size()));
+    Put16(&common, 0);  // extra field
+    Put32(&body, 0x04034b50);
+    body.insert(body.end(), common.begin(), common.end());
+    body.insert(body.end(), name.begin(), name.end());
+    body.insert(body.end(), data.begin(), data.end());
+    Put32(&directory, 0x02014b50);
+    Put16(&directory, 20);
+    directory.insert(directory.end(), common.begin(), common.end());
+    for (int i = 0; i < 3; ++i) Put16(&directory, 0);  // comment, disk, internal
+    Put32(&directory, 0);                              // external
+    Put32(&directory, offset);
+    directory.insert(directory.end(), name.begin(), name.end());
+  }
+  Bytes zip = body;
+  zip.insert(zip.end(), directory.begin(), directory.end());
+  Put32(&zip, 0x06054b50);
+  Put32(&zip, 0);
+  Put16(&zip, static_cast<std::uint32_t>(entries.size()));
+  Put16(&zip, static_cast<std::uint32_t>(entries.size()));
+  Put32(&zip, static_cast<std::uint32_t>(directory.size()));
+  Put32(&zip, static_cast<std::uint32_t>(body.size()));
+  Put16(&zip, 0);
+  return zip;
+}
+
+// Proofs as the tool packs them (screenshot, saved game, track file), with
+// a small screenshot; one without its track file.
+std::vector<Bytes> ProofSeeds() {
+  const std::string name = "oakfield_Ann Lee_973";
+  const sample::GameOptions o;
+  const auto screen = sample::ScreenshotBytes(8, 6, 1);
+  const auto save = sample::SaveGameBytes(o);
+  const auto track = sample::TrackFileBytes(o);
+  return {StoredZip({{name + ".bmp", Bytes(screen.begin(), screen.end())},
+                     {name + ".gam", Bytes(save.begin(), save.end())},
+                     {"Oakfield.trk", Bytes(track.begin(), track.end())}}),
+          StoredZip({{name + ".gam", Bytes(save.begin(), save.end())}})};
+}
+
 bool WriteSeeds(const std::filesystem::path& folder, const std::string& target,
                 const std::vector<Bytes>& seeds) {
   std::error_code ec;
@@ -141,7 +197,8 @@ int main(int argc, char** argv) {
       WriteSeeds(folder, "game_readers_fuzz", GameSeeds()) &&
       WriteSeeds(folder, "bmp_fuzz", bitmaps) && WriteSeeds(folder, "image_slots_fuzz", bitmaps) &&
       WriteSeeds(folder, "icon_fuzz", {Icon(16, 32), Icon(8, 8), Icon(4, 1)}) &&
-      WriteSeeds(folder, "entry_name_fuzz", names);
+      WriteSeeds(folder, "entry_name_fuzz", names) &&
+      WriteSeeds(folder, "check_fuzz", ProofSeeds());
   if (!ok) {
     std::fprintf(stderr, "make-fuzz-seeds: cannot write into %s\n", argv[1]);
     return 1;

@@ -1,10 +1,11 @@
-// Decoders for BMP and icon files held in memory. The bytes are untrusted:
+// Decoders for BMP, icon and JPEG files held in memory. The bytes are untrusted:
 // every header field is checked against the data before anything is
 // allocated, and a malformed, truncated or oversized file simply fails.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 // A decoded picture: width * height pixels, rows top to bottom, each pixel
 // 0x00RRGGBB (bytes blue, green, red, 0 in memory on a little-endian CPU).
@@ -51,3 +52,26 @@ bool FindBmpRows24(const std::uint8_t* data, std::size_t size, BmpRows24* out);
 // are. PNG-compressed images fail. Same contract as DecodeBmp otherwise.
 bool DecodeIcon(const std::uint8_t* data, std::size_t size, DecodedImage* out, PixelAllocator alloc,
                 PixelRelease release);
+
+// Decodes a JPEG file with libjpeg-turbo, under the BMP decoder's limits:
+// a picture over kMaxImagePixels fails before its pixels are allocated, and
+// libjpeg's own memory is capped. Every libjpeg error and warning (a
+// truncated or corrupt stream included) fails this call only. Same contract
+// as DecodeBmp; depth reports 24 (8 for greyscale).
+bool DecodeJpeg(const std::uint8_t* data, std::size_t size, DecodedImage* out, PixelAllocator alloc,
+                PixelRelease release);
+
+// A screenshot checked and shrunk for a report: the picture's size, and a
+// JPEG of it `thumbWidth` pixels wide (height in proportion, at least 1;
+// a narrower picture keeps its size).
+struct PictureSummary {
+  int width = 0;
+  int height = 0;
+  std::string thumbnailJpeg;  // the JPEG file's bytes
+};
+// Decodes a whole BMP ("BM") or JPEG file held in memory and makes the
+// thumbnail. False when the picture does not decode or memory runs out
+// (*out is then untouched). Uses no shared state: several threads may call
+// it at once. At most one full-size pixel block is held at a time.
+bool SummarisePicture(const std::uint8_t* data, std::size_t size, int thumbWidth,
+                      PictureSummary* out);

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 // The pixels of a slot, opaque to callers. Owned by the slot: valid until the
@@ -73,3 +74,7 @@ void RegisterJpegEncoder();
 // reports an error (the partial file is then removed).
 int EncodeJpeg(std::string_view path, const std::uint8_t* pixels, int width, int height, int stride,
                int quality);
+// The same JPEG into memory: *out receives the file's bytes. 1 when made; 0
+// for bad arguments or a libjpeg error (*out is then empty).
+int EncodeJpegToMemory(std::string* out, const std::uint8_t* pixels, int width, int height,
+                       int stride, int quality);

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 // jpeglib.h needs size_t and FILE declared before it.
@@ -27,7 +28,9 @@ struct ErrorManager {
 struct Compression {
   jpeg_compress_struct info{};
   ErrorManager errors{};
-  std::FILE* file = nullptr;
+  std::FILE* file = nullptr;        // the file written, or nullptr for memory
+  unsigned char* memory = nullptr;  // from libjpeg's memory destination
+  unsigned long memorySize = 0;
   const std::uint8_t* pixels = nullptr;
   int width = 0;
   int height = 0;
@@ -81,7 +84,11 @@ void WriteRows(Compression* c) {
 
 void Compress(Compression* c) {
   jpeg_create_compress(&c->info);
-  jpeg_stdio_dest(&c->info, c->file);
+  if (c->file != nullptr) {
+    jpeg_stdio_dest(&c->info, c->file);
+  } else {
+    jpeg_mem_dest(&c->info, &c->memory, &c->memorySize);
+  }
   c->info.image_width = static_cast<JDIMENSION>(c->width);
   c->info.image_height = static_cast<JDIMENSION>(c->height);
   c->info.input_components = 3;
@@ -110,25 +117,49 @@ bool CompressWithRecovery(Compression* c) {
 
 bool registered = false;
 
+bool ValidInput(const std::uint8_t* pixels, int width, int height, int stride) {
+  if (pixels == nullptr || width <= 0 || height <= 0 || stride < 3 * width) return false;
+  return width <= JPEG_MAX_DIMENSION && height <= JPEG_MAX_DIMENSION;
+}
+
+void SetInput(Compression* c, const std::uint8_t* pixels, int width, int height, int stride,
+              int quality) {
+  c->pixels = pixels;
+  c->width = width;
+  c->height = height;
+  c->stride = stride;
+  c->quality = quality < 0 ? 0 : (quality > 10 ? 10 : quality);
+}
+
 }  // namespace
 
 int EncodeJpeg(std::string_view path, const std::uint8_t* pixels, int width, int height, int stride,
                int quality) {
-  if (pixels == nullptr || width <= 0 || height <= 0 || stride < 3 * width) return 0;
-  if (width > JPEG_MAX_DIMENSION || height > JPEG_MAX_DIMENSION) return 0;
+  if (!ValidInput(pixels, width, height, stride)) return 0;
   Compression c;
   c.file = platform::OpenStdioFile(path, "wb");
   if (c.file == nullptr) return 0;
-  c.pixels = pixels;
-  c.width = width;
-  c.height = height;
-  c.stride = stride;
-  c.quality = quality < 0 ? 0 : (quality > 10 ? 10 : quality);
+  SetInput(&c, pixels, width, height, stride, quality);
   const bool compressed = CompressWithRecovery(&c);
   const bool closed = std::fclose(c.file) == 0;
   if (compressed && closed) return 1;
   platform::DeleteFileAt(path);
   return 0;
+}
+
+int EncodeJpegToMemory(std::string* out, const std::uint8_t* pixels, int width, int height,
+                       int stride, int quality) {
+  if (out == nullptr) return 0;
+  out->clear();
+  if (!ValidInput(pixels, width, height, stride)) return 0;
+  Compression c;
+  SetInput(&c, pixels, width, height, stride, quality);
+  const bool compressed = CompressWithRecovery(&c);
+  if (compressed && c.memory != nullptr) {
+    out->assign(reinterpret_cast<const char*>(c.memory), c.memorySize);
+  }
+  std::free(c.memory);
+  return compressed && !out->empty() ? 1 : 0;
 }
 
 void RegisterJpegEncoder() {

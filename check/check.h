@@ -1,0 +1,120 @@
+// lapbundle-check: reads proof archives in memory and reports whether each
+// one is whole and agrees with itself (the saved game's result, the number
+// in the archive's name, the name it was packed under, the official track).
+//
+// Texts are Windows-1252 like the rest of the program, except where a
+// function says UTF-8 (the report files and the terminal).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The largest entry an archive may hold, checked against the stored size
+// before anything is inflated. Two jobs each holding one such entry stay
+// within a few hundred MiB.
+constexpr std::uint64_t kMaxEntryBytes = 256ull * 1024 * 1024;
+// The width of the thumbnails in the HTML report.
+constexpr int kThumbnailWidth = 240;
+
+struct CheckOptions {
+  std::string tracksDir;  // program path of the official Tracks folder, or empty
+  bool requireTrack = false;
+  bool requireDriver = false;
+  bool requireNumber = false;
+};
+
+// What one archive holds and what was found wrong with it.
+struct ProofReport {
+  std::string file;       // the path as given or found (program text)
+  bool readable = false;  // the archive could be opened as a zip
+  std::vector<std::string> problems;
+  std::vector<std::string> notes;  // parts of the name found absent
+
+  // Contents (entry names as Windows-1252; empty when missing)
+  std::string screenshotEntry, saveEntry, trackEntry;
+  int screenWidth = 0, screenHeight = 0;
+  std::string thumbnailJpeg;
+
+  // The race (valid when hasRace)
+  bool hasRace = false;
+  std::string driver, trackPath, trackName;
+  std::int16_t lengthValue = 0;
+  std::int8_t lengthMode = 0;
+  std::int8_t blockIndex = 0;
+  std::int32_t raceTimeMs = 0;
+  bool numberKnown = false;  // a track file (packed or official) was read
+  std::int64_t number = 0;
+
+  bool ok() const { return problems.empty(); }
+};
+
+// The entries of an archive: read from a file or from bytes in memory.
+struct ArchiveSource {
+  const std::uint8_t* data = nullptr;  // bytes in memory, when path is empty
+  std::size_t size = 0;
+  std::string path;  // program path of an archive file
+};
+
+// Checks one archive. `fileName` is the archive's file name (program text,
+// ".zip" included), compared with the name the archive was packed under.
+// Never fails: what cannot be read becomes a problem of the report.
+ProofReport CheckProof(const ArchiveSource& source, const std::string& fileName,
+                       const CheckOptions& options);
+
+// ---------------------------------------------------------------------------
+// Name agreement (the parts are compared as whole "_"-separated parts)
+
+struct NameParts {
+  std::string trackName;  // the track name in lower case, as names write it
+  std::string driver;
+  bool numberKnown = false;
+  std::int64_t number = 0;
+};
+
+// The problems and notes for an archive name (without ".zip") against the
+// parts computed from its contents, appended to the report's lists.
+void CheckNameParts(const std::string& name, const NameParts& parts, const CheckOptions& options,
+                    std::vector<std::string>* problems, std::vector<std::string>* notes);
+
+// True when the archive's name and the name it was packed under are the
+// same Windows-1252 text, where "?" or "_" on either side (a character one
+// side could not hold) matches any character.
+bool SamePackedName(const std::string& fileName, const std::string& packedName);
+
+// An entry name from the archive's OEM code page 850 as Windows-1252; a
+// character Windows-1252 lacks becomes "?".
+std::string OemToAnsi(const std::string& oem);
+
+// ---------------------------------------------------------------------------
+// Presentation (UTF-8)
+
+// "m:ss.mmm" for a time in milliseconds (a leading "-" when negative).
+std::string FormatRaceTime(std::int64_t ms);
+// The number as the report shows it: "97.3 km/h" for a speed (block > 1),
+// "1234 (record)" for a track record, empty when not known.
+std::string FormatNumber(const ProofReport& report);
+// "10 laps", "50 km", or the raw values for an unknown mode.
+std::string FormatRaceLength(const ProofReport& report);
+// "ok" or the problems joined by "; ".
+std::string Verdict(const ProofReport& report);
+
+// The terminal table: one aligned line per archive, then the summary line.
+std::string TerminalTable(const std::vector<ProofReport>& reports);
+// "N proofs: N ok, N with problems"
+std::string SummaryLine(const std::vector<ProofReport>& reports);
+// The CSV file's text (RFC 4180, CRLF line ends, UTF-8).
+std::string CsvReport(const std::vector<ProofReport>& reports);
+// The self-contained HTML page: standings per race, problems marked.
+std::string HtmlReport(const std::vector<ProofReport>& reports);
+
+// ---------------------------------------------------------------------------
+// The program
+
+// Runs lapbundle-check over the arguments after the program's name
+// (program texts). Writes to standard output and error; returns the exit
+// status: 0 all ok, 1 any problem, 2 bad arguments. When `explorerDrop`, a
+// report page "lapbundle-report.html" is written beside the first argument
+// and its path is left in *reportPath.
+int RunCheck(const std::vector<std::string>& args, bool explorerDrop, std::string* reportPath);

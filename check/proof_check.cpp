@@ -1,0 +1,220 @@
+// One proof archive: its contents, its screenshot, the race its saved game
+// holds, and whether its name and its track file agree with that race.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "check/check_internal.h"
+#include "core/app.h"
+#include "imaging/bmp_decoder.h"
+#include "platform/platform.h"
+
+namespace check {
+namespace {
+
+// What the tool itself reads of a game file: the size of its file buffer.
+constexpr std::int64_t kGameFileMax = kFileBufferSize;
+
+enum class Kind { kScreenshot, kSave, kTrack, kOther };
+
+Kind KindOf(const std::string& entryName) {
+  const std::string ext = Extension(entryName);
+  if (ext == "bmp" || ext == "jpg" || ext == "jpeg") return Kind::kScreenshot;
+  if (ext == "gam") return Kind::kSave;
+  if (ext == "trk") return Kind::kTrack;
+  return Kind::kOther;
+}
+
+// The entries of one archive as they are read.
+struct Contents {
+  std::string save, track;  // bytes of the first saved game and track file
+  int unexpected = 0;
+};
+
+void TakeScreenshot(const EntryRecord& entry, std::string& bytes, ProofReport* report) {
+  report->screenshotEntry = OemToAnsi(entry.name);
+  PictureSummary summary;
+  if (SummarisePicture(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
+                       kThumbnailWidth, &summary)) {
+    report->screenWidth = summary.width;
+    report->screenHeight = summary.height;
+    report->thumbnailJpeg = std::move(summary.thumbnailJpeg);
+  } else {
+    report->problems.push_back("screenshot \"" + report->screenshotEntry + "\" does not decode");
+  }
+  std::string().swap(bytes);  // one full-size screenshot at a time
+}
+
+void ReadContents(const ArchiveSource& source, ProofReport* report, Contents* contents) {
+  const auto want = [&](const EntryRecord& entry) {
+    switch (KindOf(entry.name)) {
+      case Kind::kScreenshot:
+        return report->screenshotEntry.empty();
+      case Kind::kSave:
+        return report->saveEntry.empty();
+      case Kind::kTrack:
+        return report->trackEntry.empty();
+      case Kind::kOther:
+        break;
+    }
+    return false;
+  };
+  const auto take = [&](const EntryRecord& entry, std::string& bytes) {
+    switch (KindOf(entry.name)) {
+      case Kind::kScreenshot:
+        TakeScreenshot(entry, bytes, report);
+        break;
+      case Kind::kSave:
+        report->saveEntry = OemToAnsi(entry.name);
+        contents->save = std::move(bytes);
+        break;
+      case Kind::kTrack:
+        report->trackEntry = OemToAnsi(entry.name);
+        contents->track = std::move(bytes);
+        break;
+      case Kind::kOther:
+        break;
+    }
+  };
+  // Entries that are not the first of their kind are listed.
+  const auto wantOrList = [&](const EntryRecord& entry) {
+    const bool wanted = want(entry);
+    if (!wanted) {
+      AddCounted(&report->problems, "unexpected entry \"" + OemToAnsi(entry.name) + "\"",
+                 &contents->unexpected);
+    }
+    return wanted;
+  };
+  report->readable = ReadEntries(source, wantOrList, take, &report->problems);
+  FinishCounted(&report->problems, "unexpected entries", contents->unexpected);
+}
+
+// The official track file for a track path, read as the tool reads it: at
+// most the file buffer's size. False when there is none.
+bool ReadOfficialTrack(const std::string& tracksDir, const std::string& trackPath,
+                       std::string* bytes) {
+  if (trackPath.empty() || !staysInsideTracks(trackPath)) return false;
+  std::string dir = tracksDir;
+  while (!dir.empty() && dir.back() == '\\') dir.pop_back();
+  // Through the C library: this runs on several threads at once, and the
+  // platform's own file calls keep counts for tests.
+  std::FILE* file = std::fopen(platform::HostPath(dir + trackPath + ".trk").c_str(), "rb");
+  if (file == nullptr) return false;
+  bytes->assign(static_cast<std::size_t>(kGameFileMax), '\0');
+  const std::size_t got = std::fread(bytes->data(), 1, bytes->size(), file);
+  const bool failed = std::ferror(file) != 0;  // a folder, for one
+  std::fclose(file);
+  bytes->resize(got);
+  return !failed;
+}
+
+std::string Differences(const std::string& packed, const std::string& official,
+                        std::int8_t blockIndex) {
+  const auto bytesOf = [](const std::string& s) {
+    return reinterpret_cast<const std::uint8_t*>(s.data());
+  };
+  const TrackRecord a = parseTrackFile(bytesOf(packed), std::ssize(packed), blockIndex);
+  const TrackRecord b = parseTrackFile(bytesOf(official), std::ssize(official), blockIndex);
+  std::string how = "track file differs from the official one";
+  if (a.trackLength != b.trackLength) {
+    return how + ": track length " + std::to_string(a.trackLength) + ", official " +
+           std::to_string(b.trackLength);
+  }
+  if (a.recordValue != b.recordValue) {
+    return how + ": record " + std::to_string(a.recordValue) + ", official " +
+           std::to_string(b.recordValue);
+  }
+  if (packed.size() != official.size()) {
+    return how + ": " + std::to_string(packed.size()) + " bytes, official " +
+           std::to_string(official.size());
+  }
+  const auto diff = std::mismatch(packed.begin(), packed.end(), official.begin());
+  return how + " from byte " + std::to_string(diff.first - packed.begin());
+}
+
+// The race from the saved game, the number from the track file (the packed
+// one, or the official one when none is packed and --tracks is given).
+void CheckRace(const Contents& contents, const CheckOptions& options, ProofReport* report) {
+  const auto* saveBytes = reinterpret_cast<const std::uint8_t*>(contents.save.data());
+  const std::int64_t saveSize = std::min<std::int64_t>(std::ssize(contents.save), kGameFileMax);
+  const SaveGameRecord save = parseSaveGame(saveBytes, saveSize);
+  report->hasRace = true;
+  report->driver = save.driverName;
+  report->trackPath = save.trackPath;
+  report->trackName = trackNameOf(save.trackPath);
+  report->lengthValue = save.lengthValue;
+  report->lengthMode = save.lengthMode;
+  report->blockIndex = save.blockIndex;
+  report->raceTimeMs = save.resultTime;
+
+  std::string official;
+  const bool haveOfficial =
+      !options.tracksDir.empty() && ReadOfficialTrack(options.tracksDir, save.trackPath, &official);
+  if (!options.tracksDir.empty() && !haveOfficial) {
+    report->problems.push_back("no official track file for \"" + save.trackPath + "\"");
+  }
+  const std::string* track = nullptr;
+  if (!report->trackEntry.empty()) {
+    track = &contents.track;
+    if (lowerTrackName(Stem(report->trackEntry)) != lowerTrackName(report->trackName)) {
+      report->problems.push_back("track file \"" + report->trackEntry +
+                                 "\" is not the saved game's track \"" + report->trackName + "\"");
+    }
+    if (haveOfficial && contents.track != official) {
+      report->problems.push_back(Differences(contents.track, official, save.blockIndex));
+    }
+  } else if (haveOfficial) {
+    track = &official;
+  } else {
+    report->problems.push_back("number not checked: no track file");
+  }
+  if (track == nullptr) return;
+  const TrackRecord record =
+      parseTrackFile(reinterpret_cast<const std::uint8_t*>(track->data()),
+                     std::min<std::int64_t>(std::ssize(*track), kGameFileMax), save.blockIndex);
+  if (report->driver.empty()) report->driver = record.recordName;
+  report->numberKnown = true;
+  report->number = timeOrSpeedOf(save, record.trackLength, record.recordValue);
+}
+
+// The name the archive was packed under: the saved game's entry, else the
+// screenshot's, without its extension.
+void CheckPackedName(const std::string& fileName, ProofReport* report) {
+  const std::string& staged =
+      !report->saveEntry.empty() ? report->saveEntry : report->screenshotEntry;
+  if (staged.empty()) return;
+  const std::string packed = Stem(staged);
+  if (!SamePackedName(Stem(fileName), packed)) {
+    report->problems.push_back("packed as " + packed);
+  }
+}
+
+}  // namespace
+}  // namespace check
+
+ProofReport CheckProof(const ArchiveSource& source, const std::string& fileName,
+                       const CheckOptions& options) {
+  using namespace check;
+  ProofReport report;
+  report.file = source.path;
+  Contents contents;
+  ReadContents(source, &report, &contents);
+  if (!report.readable && report.saveEntry.empty()) return report;
+  if (report.screenshotEntry.empty()) report.problems.push_back("no screenshot");
+  if (report.saveEntry.empty()) {
+    report.problems.push_back("no saved game: there is no race to check");
+  } else {
+    CheckRace(contents, options, &report);
+  }
+  CheckPackedName(fileName, &report);
+  if (report.hasRace) {
+    NameParts parts;
+    parts.trackName = lowerTrackName(report.trackName);
+    parts.driver = report.driver;
+    parts.numberKnown = report.numberKnown;
+    parts.number = report.number;
+    CheckNameParts(Stem(fileName), parts, options, &report.problems, &report.notes);
+  }
+  return report;
+}

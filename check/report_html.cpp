@@ -1,0 +1,146 @@
+// The HTML report: one self-contained page (styles inline, thumbnails as
+// data URLs, no script) with a standings table per race. A race is one
+// track path and one race length; its proofs are ranked by race time, with
+// a time of 0 (no result) last. Proofs with problems stay in their race,
+// marked, with their problems; proofs without a race get a table of their own.
+#include <algorithm>
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "check/check.h"
+#include "platform/console.h"
+#include "platform/platform.h"
+
+namespace {
+
+// Every text goes through here: the five characters HTML gives a meaning.
+std::string Escaped(const std::string& utf8) {
+  std::string out;
+  for (char c : utf8) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+std::string Text(const std::string& cp1252) { return Escaped(platform::Cp1252ToUtf8(cp1252)); }
+
+std::string Base64(const std::string& bytes) {
+  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  std::size_t i = 0;
+  for (; i + 2 < bytes.size(); i += 3) {
+    const unsigned v = (static_cast<unsigned char>(bytes[i]) << 16) |
+                       (static_cast<unsigned char>(bytes[i + 1]) << 8) |
+                       static_cast<unsigned char>(bytes[i + 2]);
+    out += {kDigits[v >> 18], kDigits[(v >> 12) & 63], kDigits[(v >> 6) & 63], kDigits[v & 63]};
+  }
+  if (i + 1 == bytes.size()) {
+    const unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
+    out += {kDigits[v >> 18], kDigits[(v >> 12) & 63], '=', '='};
+  } else if (i + 2 == bytes.size()) {
+    const unsigned v = (static_cast<unsigned char>(bytes[i]) << 16) |
+                       (static_cast<unsigned char>(bytes[i + 1]) << 8);
+    out += {kDigits[v >> 18], kDigits[(v >> 12) & 63], kDigits[(v >> 6) & 63], '='};
+  }
+  return out;
+}
+
+const char kStyle[] =
+    "body{font-family:sans-serif;margin:1.5em;color:#222}"
+    "table{border-collapse:collapse;margin-bottom:2em}"
+    "th,td{border:1px solid #bbb;padding:4px 8px;text-align:left;vertical-align:middle}"
+    "th{background:#eee}td.num{text-align:right}"
+    "tr.problem{background:#fde8e8}td.verdict-ok{color:#176117;font-weight:bold}"
+    "td.verdict-problem{color:#a01010}ul{margin:0;padding-left:1.2em}"
+    "img{display:block;width:240px;height:auto}.note{color:#666;font-weight:normal;font-size:90%}";
+
+using RaceKey = std::tuple<bool, std::string, int, int>;  // no race last
+
+RaceKey KeyOf(const ProofReport& r) {
+  return {!r.hasRace, r.trackPath, r.lengthMode, r.lengthValue};
+}
+
+// Race time order; 0 means no result and comes last, as do proofs without a race.
+bool RanksBefore(const ProofReport* a, const ProofReport* b) {
+  const bool aNone = !a->hasRace || a->raceTimeMs == 0;
+  const bool bNone = !b->hasRace || b->raceTimeMs == 0;
+  if (aNone != bNone) return bNone;
+  return aNone ? false : a->raceTimeMs < b->raceTimeMs;
+}
+
+std::string Row(const ProofReport& r, int rank) {
+  std::string row = r.ok() ? "<tr>" : "<tr class=\"problem\">";
+  row += "<td class=\"num\">" + (rank > 0 ? std::to_string(rank) : std::string()) + "</td><td>";
+  if (!r.thumbnailJpeg.empty()) {
+    row += "<img alt=\"screenshot " + std::to_string(r.screenWidth) + " x " +
+           std::to_string(r.screenHeight) + "\" src=\"data:image/jpeg;base64," +
+           Base64(r.thumbnailJpeg) + "\">";
+  }
+  row += "</td><td>" + Text(r.driver) + "</td>";
+  row +=
+      "<td class=\"num\">" + (r.hasRace ? FormatRaceTime(r.raceTimeMs) : std::string()) + "</td>";
+  row += "<td class=\"num\">" + Escaped(FormatNumber(r)) + "</td>";
+  row += "<td>" + Escaped(platform::DisplayPath(r.file)) + "</td>";
+  if (r.ok()) {
+    row += "<td class=\"verdict-ok\">ok";
+  } else {
+    row += "<td class=\"verdict-problem\">problem<ul>";
+    for (const std::string& p : r.problems) row += "<li>" + Text(p) + "</li>";
+    row += "</ul>";
+  }
+  for (const std::string& n : r.notes) row += "<div class=\"note\">" + Text(n) + "</div>";
+  row += "</td>";
+  return row + "</tr>\n";
+}
+
+std::string RaceTitle(const ProofReport& r) {
+  if (!r.hasRace) return "Proofs without a race";
+  return Text(r.trackPath.empty() ? "(no track)" : r.trackPath) + ", " +
+         Escaped(FormatRaceLength(r));
+}
+
+}  // namespace
+
+std::string HtmlReport(const std::vector<ProofReport>& reports) {
+  std::map<RaceKey, std::vector<const ProofReport*>> races;
+  for (const ProofReport& r : reports) races[KeyOf(r)].push_back(&r);
+  std::string page =
+      "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+      "<title>Proof standings</title>\n<style>" +
+      std::string(kStyle) + "</style>\n</head>\n<body>\n<h1>Proof standings</h1>\n<p>" +
+      Escaped(SummaryLine(reports)) + "</p>\n";
+  for (auto& [key, entries] : races) {
+    std::stable_sort(entries.begin(), entries.end(), RanksBefore);
+    page += "<h2>" + RaceTitle(*entries.front()) +
+            "</h2>\n<table>\n<thead><tr><th>rank</th>"
+            "<th>screenshot</th><th>driver</th><th>race time</th><th>number</th><th>file</th>"
+            "<th>verdict</th></tr></thead>\n<tbody>\n";
+    int rank = 0;
+    for (const ProofReport* r : entries) {
+      const bool ranked = r->hasRace && r->raceTimeMs != 0;
+      page += Row(*r, ranked ? ++rank : 0);
+    }
+    page += "</tbody>\n</table>\n";
+  }
+  return page + "</body>\n</html>\n";
+}

@@ -1,0 +1,144 @@
+// The plain-text forms of a report: the terminal table and the CSV file,
+// and the field formats the HTML page shares.
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "check/check.h"
+#include "platform/console.h"
+#include "platform/platform.h"
+
+namespace {
+
+std::string Utf8(const std::string& text) { return platform::Cp1252ToUtf8(text); }
+
+// Characters, not bytes, so that columns line up on a UTF-8 terminal.
+std::size_t Width(const std::string& utf8) {
+  return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  }));
+}
+
+std::string CsvField(const std::string& utf8) {
+  if (utf8.find_first_of(",\"\r\n") == std::string::npos) return utf8;
+  std::string quoted = "\"";
+  for (char c : utf8) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+std::string Joined(const std::vector<std::string>& texts) {
+  std::string out;
+  for (const std::string& t : texts) {
+    if (!out.empty()) out += "; ";
+    out += t;
+  }
+  return out;
+}
+
+// Absent parts of the name, after the verdict: " (number absent from the name)".
+std::string Notes(const ProofReport& r) {
+  return r.notes.empty() ? std::string() : " (" + Joined(r.notes) + ")";
+}
+
+}  // namespace
+
+std::string FormatRaceTime(std::int64_t ms) {
+  const bool negative = ms < 0;
+  // The magnitude as unsigned, so that the smallest value has one too.
+  const std::uint64_t m =
+      negative ? 0 - static_cast<std::uint64_t>(ms) : static_cast<std::uint64_t>(ms);
+  char text[48];
+  std::snprintf(text, sizeof text, "%s%llu:%02llu.%03llu", negative ? "-" : "",
+                static_cast<unsigned long long>(m / 60000),
+                static_cast<unsigned long long>(m / 1000 % 60),
+                static_cast<unsigned long long>(m % 1000));
+  return text;
+}
+
+std::string FormatNumber(const ProofReport& report) {
+  if (!report.numberKnown) return std::string();
+  if (report.blockIndex <= 1) return std::to_string(report.number) + " (record)";
+  const std::int64_t n = report.number;
+  const std::uint64_t m = n < 0 ? 0 - static_cast<std::uint64_t>(n) : static_cast<std::uint64_t>(n);
+  std::string text = n < 0 ? "-" : "";
+  text += std::to_string(m / 10);
+  text += '.';
+  text += std::to_string(m % 10);
+  return text + " km/h";
+}
+
+std::string FormatRaceLength(const ProofReport& report) {
+  if (!report.hasRace) return std::string();
+  const std::string value = std::to_string(report.lengthValue);
+  if (report.lengthMode == 0) return value + (report.lengthValue == 1 ? " lap" : " laps");
+  if (report.lengthMode == 1) return value + " km";
+  return "length " + value + ", mode " + std::to_string(report.lengthMode);
+}
+
+std::string Verdict(const ProofReport& report) {
+  return report.ok() ? "ok" : Joined(report.problems);
+}
+
+std::string SummaryLine(const std::vector<ProofReport>& reports) {
+  const auto ok =
+      std::count_if(reports.begin(), reports.end(), [](const ProofReport& r) { return r.ok(); });
+  const auto n = static_cast<std::ptrdiff_t>(reports.size());
+  return std::to_string(n) + " proofs: " + std::to_string(ok) + " ok, " + std::to_string(n - ok) +
+         " with problems";
+}
+
+std::string TerminalTable(const std::vector<ProofReport>& reports) {
+  std::vector<std::vector<std::string>> rows;
+  rows.push_back({"file", "driver", "track", "race time", "number", "verdict"});
+  for (const ProofReport& r : reports) {
+    rows.push_back({platform::DisplayPath(r.file), Utf8(r.driver), Utf8(r.trackName),
+                    r.hasRace ? FormatRaceTime(r.raceTimeMs) : "", FormatNumber(r),
+                    Utf8(Verdict(r) + Notes(r))});
+  }
+  std::vector<std::size_t> widths(6, 0);
+  for (const auto& row : rows) {
+    for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], Width(row[i]));
+  }
+  std::string out;
+  for (const auto& row : rows) {
+    std::string line;
+    for (std::size_t i = 0; i < row.size(); ++i) {
+      line += row[i];
+      if (i + 1 < row.size()) line += std::string(widths[i] - Width(row[i]) + 2, ' ');
+    }
+    out += line + "\n";
+  }
+  return out + SummaryLine(reports) + "\n";
+}
+
+std::string CsvReport(const std::vector<ProofReport>& reports) {
+  std::string out =
+      "file,verdict,problems,driver,track,race_time_ms,number,track_name,race_length,"
+      "screenshot_width,screenshot_height,notes\r\n";
+  for (const ProofReport& r : reports) {
+    const std::vector<std::string> fields = {
+        platform::DisplayPath(r.file),
+        r.ok() ? "ok" : "problem",
+        Utf8(Joined(r.problems)),
+        Utf8(r.driver),
+        Utf8(r.trackPath),
+        r.hasRace ? std::to_string(r.raceTimeMs) : "",
+        r.numberKnown ? std::to_string(r.number) : "",
+        Utf8(r.trackName),
+        FormatRaceLength(r),
+        r.screenWidth > 0 ? std::to_string(r.screenWidth) : "",
+        r.screenHeight > 0 ? std::to_string(r.screenHeight) : "",
+        Utf8(Joined(r.notes))};
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+      if (i > 0) out += ',';
+      out += CsvField(fields[i]);
+    }
+    out += "\r\n";
+  }
+  return out;
+}

@@ -1,0 +1,249 @@
+// The program lapbundle-check: arguments, the archives they name, the
+// checks in parallel and the reports.
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "check/check.h"
+#include "platform/console.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr int kMaxJobs = 64;
+constexpr int kMaxFolderDepth = 64;
+constexpr char kReportName[] = "lapbundle-report.html";
+
+const char kUsage[] =
+    "usage: lapbundle-check [--tracks DIR] [--csv FILE] [--html FILE] [--jobs N]\n"
+    "                       [--require PARTS] PATH...\n"
+    "Checks proof archives (.zip files, or folders searched for them).\n";
+
+struct Arguments {
+  CheckOptions options;
+  std::string csv, html;
+  int jobs = 0;
+  std::vector<std::string> paths;
+  bool help = false;
+};
+
+bool IsFolder(const std::string& path) {
+  const std::uint32_t a = platform::FileAttributes(path);
+  return a != platform::kInvalidAttributes && (a & platform::kAttrDirectory) != 0;
+}
+
+bool SetRequire(const std::string& list, CheckOptions* o) {
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    std::size_t end = list.find(',', start);
+    if (end == std::string::npos) end = list.size();
+    const std::string part = list.substr(start, end - start);
+    if (part == "track") {
+      o->requireTrack = true;
+    } else if (part == "driver") {
+      o->requireDriver = true;
+    } else if (part == "number") {
+      o->requireNumber = true;
+    } else {
+      return false;
+    }
+    start = end + 1;
+  }
+  return true;
+}
+
+// An empty text when the arguments are usable, otherwise what is wrong.
+std::string Parse(const std::vector<std::string>& args, Arguments* a) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string arg = args[i];
+    if (arg == "--help" || arg == "-h") {
+      a->help = true;
+      return std::string();
+    }
+    if (arg == "--") {
+      a->paths.insert(a->paths.end(), args.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                      args.end());
+      break;
+    }
+    if (arg.rfind("--", 0) != 0) {
+      a->paths.push_back(arg);
+      continue;
+    }
+    std::string value;
+    const std::size_t eq = arg.find('=');
+    if (eq != std::string::npos) {
+      value = arg.substr(eq + 1);
+      arg.resize(eq);
+    } else if (arg == "--tracks" || arg == "--csv" || arg == "--html" || arg == "--jobs" ||
+               arg == "--require") {
+      if (i + 1 >= args.size()) return arg + " needs a value";
+      value = args[++i];
+    } else {
+      return "unknown option " + arg;
+    }
+    if (arg == "--tracks") {
+      if (!IsFolder(value)) return "--tracks: no such folder: " + value;
+      a->options.tracksDir = value;
+    } else if (arg == "--csv") {
+      a->csv = value;
+    } else if (arg == "--html") {
+      a->html = value;
+    } else if (arg == "--jobs") {
+      char* end = nullptr;
+      const long n = std::strtol(value.c_str(), &end, 10);
+      if (value.empty() || *end != '\0' || n < 1 || n > kMaxJobs) {
+        return "--jobs needs a number from 1 to " + std::to_string(kMaxJobs);
+      }
+      a->jobs = static_cast<int>(n);
+    } else if (arg == "--require") {
+      if (!SetRequire(value, &a->options)) return "--require takes track, driver and number";
+    } else {
+      return "unknown option " + arg;
+    }
+  }
+  if (a->paths.empty()) return "no archive or folder given";
+  for (const std::string& p : a->paths) {
+    if (platform::FileAttributes(p) == platform::kInvalidAttributes) {
+      return "no such file or folder: " + p;
+    }
+  }
+  return std::string();
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+// The archives of a folder and its subfolders, in name order per folder.
+void CollectFolder(const std::string& folder, int depth, std::vector<std::string>* out) {
+  if (depth > kMaxFolderDepth) return;
+  std::string base = folder;
+  if (base.empty() || base.back() != '\\') base += '\\';
+  platform::Search* search = nullptr;
+  platform::FoundEntry entry;
+  std::vector<platform::FoundEntry> found;
+  if (platform::StartSearch(base + "*", &search, &entry) != platform::SearchStart::kFound) return;
+  do {
+    if (entry.name != "." && entry.name != "..") found.push_back(entry);
+  } while (platform::ContinueSearch(search, &entry));
+  platform::EndSearch(search);
+  std::sort(found.begin(), found.end(),
+            [](const auto& x, const auto& y) { return x.name < y.name; });
+  for (const platform::FoundEntry& e : found) {
+    const std::string path = base + e.name;
+    if ((e.attributes & platform::kAttrDirectory) != 0) {
+      CollectFolder(path, depth + 1, out);
+    } else if (e.name.size() > 4 && Lower(e.name.substr(e.name.size() - 4)) == ".zip") {
+      out->push_back(path);
+    }
+  }
+}
+
+std::string FileNameOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Checks every archive with `jobs` threads; reports in the order given.
+std::vector<ProofReport> CheckAll(const std::vector<std::string>& files,
+                                  const CheckOptions& options, int jobs) {
+  std::vector<ProofReport> reports(files.size());
+  std::atomic<std::size_t> next{0};
+  std::atomic<std::size_t> done{0};
+  const auto work = [&] {
+    for (std::size_t i = next++; i < files.size(); i = next++) {
+      ArchiveSource source;
+      source.path = files[i];
+      reports[i] = CheckProof(source, FileNameOf(files[i]), options);
+      ++done;
+    }
+  };
+  const int count = std::max(1, std::min<int>(jobs, static_cast<int>(files.size())));
+  std::vector<std::thread> threads;
+  for (int t = 0; t < count; ++t) threads.emplace_back(work);
+  // The main thread shows progress while it waits.
+  const bool progress = platform::StandardErrorIsTerminal();
+  const auto start = std::chrono::steady_clock::now();
+  bool shown = false;
+  while (done < files.size()) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (progress && std::chrono::steady_clock::now() - start > std::chrono::seconds(1)) {
+      std::fprintf(stderr, "\rchecked %zu of %zu", done.load(), files.size());
+      shown = true;
+    }
+  }
+  for (std::thread& t : threads) t.join();
+  if (shown) std::fprintf(stderr, "\r%*s\r", 40, "");
+  return reports;
+}
+
+bool WriteText(const std::string& path, const std::string& text) {
+  platform::File* file = platform::OpenFile(path, platform::OpenMode::kCreateWrite);
+  if (file == nullptr) return false;
+  const bool written =
+      platform::WriteFile(file, text.data(), static_cast<std::int64_t>(text.size()));
+  return platform::CloseFile(file) && written;
+}
+
+std::string FolderOf(const std::string& path) {
+  std::string p = path;
+  while (p.size() > 1 && p.back() == '\\') p.pop_back();
+  const std::size_t slash = p.rfind('\\');
+  return slash == std::string::npos ? std::string() : p.substr(0, slash + 1);
+}
+
+}  // namespace
+
+int RunCheck(const std::vector<std::string>& args, bool explorerDrop, std::string* reportPath) {
+  Arguments a;
+  const std::string problem = Parse(args, &a);
+  if (a.help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (!problem.empty()) {
+    std::fprintf(stderr, "lapbundle-check: %s\n%s", platform::Cp1252ToUtf8(problem).c_str(),
+                 kUsage);
+    return 2;
+  }
+  if (explorerDrop && a.html.empty()) a.html = FolderOf(a.paths.front()) + kReportName;
+  std::vector<std::string> files;
+  for (const std::string& p : a.paths) {
+    if (IsFolder(p)) {
+      CollectFolder(p, 0, &files);
+    } else {
+      files.push_back(p);
+    }
+  }
+  const unsigned cores = std::thread::hardware_concurrency();
+  const int jobs = a.jobs > 0 ? a.jobs : static_cast<int>(cores > 0 ? cores : 1);
+  const std::vector<ProofReport> reports = CheckAll(files, a.options, jobs);
+  std::fputs(TerminalTable(reports).c_str(), stdout);
+  std::fflush(stdout);
+  int status =
+      std::all_of(reports.begin(), reports.end(), [](const ProofReport& r) { return r.ok(); }) ? 0
+                                                                                               : 1;
+  if (!a.csv.empty() && !WriteText(a.csv, CsvReport(reports))) {
+    std::fprintf(stderr, "lapbundle-check: cannot write %s\n",
+                 platform::Cp1252ToUtf8(a.csv).c_str());
+    status = 1;
+  }
+  if (!a.html.empty()) {
+    if (WriteText(a.html, HtmlReport(reports))) {
+      if (reportPath != nullptr) *reportPath = a.html;
+    } else {
+      std::fprintf(stderr, "lapbundle-check: cannot write %s\n",
+                   platform::Cp1252ToUtf8(a.html).c_str());
+      status = 1;
+    }
+  }
+  return status;
+}

@@ -1,0 +1,100 @@
+// A screenshot held in memory, checked by decoding it whole and shrunk to a
+// small JPEG for a report page.
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "imaging/bmp_decoder.h"
+#include "imaging/image_store.h"
+#include "imaging/pixel_buffer.h"
+
+namespace {
+
+constexpr int kThumbnailQuality = 8;
+
+// Pixel blocks from the C heap: this path runs on several threads at once
+// and keeps away from the image slots' bookkeeping.
+std::uint32_t* HeapPixels(std::size_t count) {
+  return static_cast<std::uint32_t*>(std::malloc(count * sizeof(std::uint32_t)));
+}
+void FreeHeapPixels(std::uint32_t* pixels) { std::free(pixels); }
+
+struct FreePixels {
+  void operator()(std::uint32_t* pixels) const { std::free(pixels); }
+};
+
+// The 32-bit top-down thumbnail as the 24-bit bottom-up rows encoders take.
+std::vector<std::uint8_t> Rows24(const std::vector<std::uint32_t>& pixels, int width, int height) {
+  const std::int64_t stride = imaging::Stride24(width);
+  std::vector<std::uint8_t> rows(static_cast<std::size_t>(stride * height), 0);
+  for (int y = 0; y < height; ++y) {
+    std::uint8_t* out = rows.data() + stride * (height - 1 - y);
+    for (int x = 0; x < width; ++x) {
+      const std::uint32_t p = pixels[static_cast<std::size_t>(y) * width + x];
+      out[3 * x] = static_cast<std::uint8_t>(p);
+      out[3 * x + 1] = static_cast<std::uint8_t>(p >> 8);
+      out[3 * x + 2] = static_cast<std::uint8_t>(p >> 16);
+    }
+  }
+  return rows;
+}
+
+bool Shrink(const imaging::SourceRows& source, int thumbWidth, PictureSummary* out) {
+  int width = source.width;
+  int height = source.height;
+  if (thumbWidth > 0 && width > thumbWidth) {
+    height = static_cast<int>(std::int64_t{height} * thumbWidth / width);
+    if (height < 1) height = 1;
+    width = thumbWidth;
+  }
+  std::vector<std::uint32_t> pixels;
+  try {
+    pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  if (!imaging::Resample(source, pixels.data(), width, height, ResizeSmooth)) return false;
+  const std::vector<std::uint8_t> rows = Rows24(pixels, width, height);
+  std::string jpeg;
+  if (EncodeJpegToMemory(&jpeg, rows.data(), width, height,
+                         static_cast<int>(imaging::Stride24(width)), kThumbnailQuality) == 0) {
+    return false;
+  }
+  out->width = source.width;
+  out->height = source.height;
+  out->thumbnailJpeg = std::move(jpeg);
+  return true;
+}
+
+}  // namespace
+
+bool SummarisePicture(const std::uint8_t* data, std::size_t size, int thumbWidth,
+                      PictureSummary* out) {
+  if (data == nullptr || out == nullptr) return false;
+  imaging::SourceRows source;
+  // An uncompressed 24-bit BMP is used as stored: no second full-size block.
+  BmpRows24 stored;
+  if (FindBmpRows24(data, size, &stored)) {
+    const std::int64_t stride = imaging::Stride24(stored.width);
+    source.top = data + stored.offset + stride * (stored.height - 1);
+    source.step = -stride;
+    source.channels = 3;
+    source.width = stored.width;
+    source.height = stored.height;
+    return Shrink(source, thumbWidth, out);
+  }
+  DecodedImage image;
+  const bool decoded = size >= 2 && data[0] == 'B' && data[1] == 'M'
+                           ? DecodeBmp(data, size, &image, HeapPixels, FreeHeapPixels)
+                           : DecodeJpeg(data, size, &image, HeapPixels, FreeHeapPixels);
+  if (!decoded) return false;
+  const std::unique_ptr<std::uint32_t, FreePixels> owned(image.pixels);
+  source.top = reinterpret_cast<const std::uint8_t*>(image.pixels);
+  source.step = static_cast<std::ptrdiff_t>(image.width) * 4;
+  source.channels = 4;
+  source.width = image.width;
+  source.height = image.height;
+  return Shrink(source, thumbWidth, out);
+}

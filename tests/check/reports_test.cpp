@@ -1,0 +1,82 @@
+// The report files: CSV quoting, HTML escaping and the standings order.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "check/check.h"
+
+namespace {
+
+ProofReport Race(const std::string& file, const std::string& driver, std::int32_t timeMs) {
+  ProofReport r;
+  r.file = file;
+  r.hasRace = true;
+  r.driver = driver;
+  r.trackPath = "\\Hills\\Oakfield";
+  r.trackName = "Oakfield";
+  r.lengthValue = 10;
+  r.raceTimeMs = timeMs;
+  r.blockIndex = 2;
+  r.numberKnown = true;
+  r.number = 973;
+  return r;
+}
+
+TEST(Reports, CsvQuotesFieldsAsRfc4180) {
+  ProofReport r = Race("a,b.zip", "Ann \"Speedy\" Lee", 61001);
+  r.problems = {"x", "y"};
+  const std::string csv = CsvReport({r});
+  const std::string header = "file,verdict,problems,driver,track,race_time_ms,number,";
+  ASSERT_EQ(csv.compare(0, header.size(), header), 0) << csv;
+  const std::string row = csv.substr(csv.find("\r\n") + 2);
+  const std::string want =
+      "\"a,b.zip\",problem,x; y,\"Ann \"\"Speedy\"\" Lee\",\\Hills\\Oakfield,61001,973,";
+  EXPECT_EQ(row.substr(0, want.size()), want);
+  EXPECT_EQ(row.substr(row.size() - 2), "\r\n");
+}
+
+TEST(Reports, HtmlEscapesEveryText) {
+  ProofReport r = Race("<i>&.zip", "<b>A&B</b>", 1);
+  r.problems = {"packed as \"<script>\""};
+  r.trackPath = "\\<x>";
+  const std::string page = HtmlReport({r});
+  for (const char* raw : {"<b>", "<i>", "<script>", "<x>", "&B", "&.zip"}) {
+    EXPECT_EQ(page.find(raw), std::string::npos) << raw;
+  }
+  for (const char* escaped : {"&lt;b&gt;A&amp;B&lt;/b&gt;", "&lt;i&gt;&amp;.zip",
+                              "packed as &quot;&lt;script&gt;&quot;", "\\&lt;x&gt;"}) {
+    EXPECT_NE(page.find(escaped), std::string::npos) << escaped;
+  }
+}
+
+TEST(Reports, StandingsRankByTimeWithNoResultLast) {
+  const std::string page = HtmlReport({Race("none.zip", "Zero", 0), Race("slow.zip", "Slow", 90000),
+                                       Race("fast.zip", "Fast", 60000)});
+  const auto fast = page.find("Fast"), slow = page.find("Slow"), zero = page.find("Zero");
+  EXPECT_LT(fast, slow);
+  EXPECT_LT(slow, zero);
+  // Another race length is another table.
+  ProofReport other = Race("other.zip", "Other", 1);
+  other.lengthValue = 5;
+  const std::string two = HtmlReport({Race("a.zip", "A", 2), other});
+  EXPECT_NE(two.find("\\Hills\\Oakfield, 5 laps"), std::string::npos);
+  EXPECT_NE(two.find("\\Hills\\Oakfield, 10 laps"), std::string::npos);
+}
+
+TEST(Reports, RaceTimeAndNumberFormats) {
+  EXPECT_EQ(FormatRaceTime(0), "0:00.000");
+  EXPECT_EQ(FormatRaceTime(1850000), "30:50.000");
+  EXPECT_EQ(FormatRaceTime(61001), "1:01.001");
+  EXPECT_EQ(FormatRaceTime(-1), "-0:00.001");
+  EXPECT_EQ(FormatRaceTime(-2147483648LL), "-35791:23.648");
+  ProofReport r = Race("a.zip", "A", 1);
+  EXPECT_EQ(FormatNumber(r), "97.3 km/h");
+  r.blockIndex = 1;
+  r.number = 1234;
+  EXPECT_EQ(FormatNumber(r), "1234 (record)");
+  r.numberKnown = false;
+  EXPECT_EQ(FormatNumber(r), "");
+}
+
+}  // namespace
