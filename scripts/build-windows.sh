@@ -3,10 +3,12 @@
 #   scripts/build-windows.sh [--tests]
 # Installs the MinGW-w64 cross compilers when missing, cross-builds the
 # third-party libraries (scripts/build-windows-deps.sh), then builds
-#   build-win32/core/lapbundle.exe   the 32-bit program to hand out, and
+#   build-win32/core/lapbundle.exe         the 32-bit programs to hand out,
+#   build-win32/check/lapbundle-check.exe  and
 #   build-win64/                     the same sources for 64-bit Windows,
 #                                    whose programs run under wine64 here,
-# and checks that lapbundle.exe needs nothing but DLLs every Windows has.
+# and checks that both programs need nothing but DLLs every Windows has and
+# carry the right manifest and version resource.
 # With --tests, the 64-bit build also builds the Windows tests and runs them
 # under wine64.
 set -euo pipefail
@@ -56,26 +58,28 @@ else
   build x86_64 build-win64
 fi
 
-# --- The program must start on a bare Windows ---------------------------------
+# --- The programs must start on a bare Windows --------------------------------
 # Only DLLs that come with Windows itself; no C++ or GCC runtime DLLs.
-exe=build-win32/core/lapbundle.exe
-[ -f "$exe" ] || { echo "missing $exe" >&2; exit 1; }
-i686-w64-mingw32-objdump -f "$exe" | grep -q 'pei-i386' ||
-  { echo "$exe is not a 32-bit program" >&2; exit 1; }
 system_dlls='^(kernel32|user32|gdi32|comctl32|comdlg32|ole32|oleaut32|shell32|shlwapi|advapi32|msvcrt|uxtheme|winmm|version|ws2_32)\.dll$'
-imports=$(i686-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print tolower($3)}' | sort -u)
-bad=$(echo "$imports" | grep -Ev "$system_dlls" || true)
-echo "lapbundle.exe imports: $(echo $imports)"
-if [ -n "$bad" ]; then
-  echo "lapbundle.exe needs DLLs Windows does not have: $(echo $bad)" >&2
-  exit 1
-fi
-scripts/check-windows-imports.sh "$exe"
-# The manifest (no execution level: Windows' file virtualization stays on)
-# and the version resource, of the project's version.
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-win32/CMakeCache.txt)
-scripts/check-windows-resources.sh "$exe" "$version"
-echo "Windows build done: $root/$exe"
+for exe in build-win32/core/lapbundle.exe build-win32/check/lapbundle-check.exe; do
+  name=$(basename "$exe")
+  [ -f "$exe" ] || { echo "missing $exe" >&2; exit 1; }
+  i686-w64-mingw32-objdump -f "$exe" | grep -q 'pei-i386' ||
+    { echo "$exe is not a 32-bit program" >&2; exit 1; }
+  imports=$(i686-w64-mingw32-objdump -p "$exe" | awk '/DLL Name:/ {print tolower($3)}' | sort -u)
+  bad=$(echo "$imports" | grep -Ev "$system_dlls" || true)
+  echo "$name imports: $(echo $imports)"
+  if [ -n "$bad" ]; then
+    echo "$name needs DLLs Windows does not have: $(echo $bad)" >&2
+    exit 1
+  fi
+  scripts/check-windows-imports.sh "$exe"
+  # The manifest (no execution level: Windows' file virtualization stays on)
+  # and the version resource, of the project's version.
+  scripts/check-windows-resources.sh "$exe" "$version"
+  echo "Windows build done: $root/$exe"
+done
 
 if [ "$tests" -eq 1 ]; then
   echo "== Windows tests under wine64"

@@ -49,6 +49,6 @@ if [ -s "$work/unknown" ]; then
   echo "not declared by the headers, not judged: $(echo $(cat "$work/unknown"))"
 fi
 if [ -n "$newer" ]; then
-  echo "lapbundle.exe imports functions newer than Windows $major.$minor: $(echo $newer)" >&2
+  echo "$(basename "$exe") imports functions newer than Windows $major.$minor: $(echo $newer)" >&2
   exit 1
 fi

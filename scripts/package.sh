@@ -4,7 +4,8 @@
 #                                 are read off the program by dpkg-shlibdeps),
 #                                 which lintian must pass without an error or
 #                                 warning
-#   lapbundle-VERSION-win32.zip   the stripped 32-bit lapbundle.exe, a short
+#   lapbundle-VERSION-win32.zip   the stripped 32-bit lapbundle.exe and
+#                                 lapbundle-check.exe (console), a short
 #                                 text on how to use it (README.txt), the
 #                                 licence (LICENSE.txt) and the notices of
 #                                 every static library linked in
@@ -84,7 +85,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DLAPBUNDLE_TESTS=OFF >/dev/null
-cmake --build "$build" --target lapbundle make-sample-game man-pages debian-changelog -j"$jobs"
+cmake --build "$build" --target lapbundle lapbundle-check make-sample-game man-pages debian-changelog -j"$jobs"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 mkdir -p "$dist"
 (cd "$build" && cpack -G DEB -B "$build/cpack" >/dev/null)
@@ -104,6 +105,7 @@ scripts/build-windows.sh
 zipdir="$build/win32/lapbundle-$version-win32"
 rm -rf "$build/win32" && mkdir -p "$zipdir"
 i686-w64-mingw32-strip -o "$zipdir/lapbundle.exe" build-win32/core/lapbundle.exe
+i686-w64-mingw32-strip -o "$zipdir/lapbundle-check.exe" build-win32/check/lapbundle-check.exe
 # The libraries built in, with the Debian source version each came from
 # (build-windeps/src/PACKAGE.version); a version older than the newest the
 # mirror lists means the newest could not be fetched: say so.
@@ -123,7 +125,7 @@ awk -v v="$version" -v libs="${libraries%$'\n'}" \
   sed 's/$/\r/' >"$zipdir/README.txt"
 # The project's licence, and the notices of every static library linked in.
 sed 's/$/\r/' LICENSE >"$zipdir/LICENSE.txt"
-maps=(build-win32/core/lapbundle.map)
+maps=(build-win32/core/lapbundle.map build-win32/check/lapbundle-check.map)
 scripts/third-party-notices.sh "$zipdir/THIRD-PARTY.txt" "${maps[@]}"
 winzip="$dist/lapbundle-$version-win32.zip"
 rm -f "$winzip"
@@ -132,7 +134,7 @@ echo "== $winzip"
 unzip -l "$winzip"
 # The zip holds both notice files, and the notices name every static
 # library of the link.
-for f in LICENSE.txt THIRD-PARTY.txt; do
+for f in lapbundle.exe lapbundle-check.exe LICENSE.txt THIRD-PARTY.txt; do
   unzip -l "$winzip" "lapbundle-$version-win32/$f" >/dev/null ||
     { echo "FAIL: $winzip holds no $f" >&2; exit 1; }
 done
