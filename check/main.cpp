@@ -1,5 +1,6 @@
 // lapbundle-check: see check/check.h and the manual page.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "check/check.h"
@@ -8,8 +9,18 @@
 
 int main(int argc, char** argv) {
   platform::UseUtf8Console();
+  // The paths as program texts (Windows-1252, backslashes), as the readers
+  // and the platform's file calls take them. A name the code page cannot
+  // hold keeps a "?" and is then reported as not found, never mistaken for
+  // another file.
   std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) args.push_back(platform::ProgramText(argv[i]));
+  for (const std::string& arg : platform::SystemArguments(argc, argv)) {
+    std::string text = platform::Utf8ToCp1252(arg);
+    for (char& c : text) {
+      if (c == '/') c = '\\';
+    }
+    args.push_back(std::move(text));
+  }
   // Started by dropping files on the program: the result is a report page
   // in the browser, and the console stays until a key is pressed.
   const bool dropped = platform::OwnsConsoleAlone() && !args.empty();

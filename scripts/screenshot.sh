@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Writes the README's pictures of the window from the current sources, on
-# the sample game, in a virtual display:
-#   docs/window.png        the Linux program
+# Writes the README's pictures from the current sources, on sample games:
+#   docs/window.png        the Linux program, in a virtual display
 #   docs/window-wine.png   the Windows program under Wine (with --wine; it
 #                          needs scripts/build-windows.sh to have run)
-#   scripts/screenshot.sh [--wine]
+#   docs/report.png        with --report instead: lapbundle-check's standings
+#                          page for a few sample proofs (one of them renamed
+#                          after packing), rendered by headless Chromium
+#   scripts/screenshot.sh [--wine | --report]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/screenshot"
@@ -27,6 +29,40 @@ if [ "${1:-}" = "--shoot" ]; then
 fi
 
 "$root/scripts/install-deps.sh"
+
+if [ "${1:-}" = "--report" ]; then
+  dpkg-query -W -f='${Status}' chromium 2>/dev/null | grep -q "install ok installed" || {
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends chromium
+  }
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DLAPBUNDLE_TESTS=OFF >/dev/null
+  cmake --build "$build" --target lapbundle-check lapbundle-bench make-sample-game -j2
+  work=$(mktemp -d -t lapbundle-report-XXXXXX)
+  trap 'rm -rf "$work"' EXIT
+  mkdir "$work/proofs"
+  # Proofs of two races, packed as the tool packs them by default.
+  for entry in "Ann Lee:1850000:10" "Bo Marsh:1799321:10" "Cy Dale:1912456:10" \
+               "Di Park:912004:5" "Ed Vance:0:5"; do
+    IFS=: read -r driver time laps <<<"$entry"
+    rm -rf "$work/game"
+    "$build/tools/make-sample-game" "$work/game" --driver "$driver" --time "$time" \
+      --length "$laps" --screen 640x480 >/dev/null
+    "$build/bench/lapbundle-bench" makezip "$work/game" >/dev/null
+    mv "$work/game/zip/"*.zip "$work/proofs/"
+  done
+  # One archive renamed after packing: it stays in the page, marked.
+  first=$(ls "$work/proofs" | head -n 1)
+  mv "$work/proofs/$first" "$work/proofs/renamed_${first}"
+  "$build/check/lapbundle-check" --html "$work/report.html" "$work/proofs" || true
+  chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
+    --disable-background-networking --disable-component-update --disable-sync \
+    --user-data-dir="$work/profile" --hide-scrollbars --window-size=1000,1100 \
+    --screenshot="$root/docs/report.png" "file://$work/report.html" >/dev/null 2>&1
+  echo "wrote docs/report.png"
+  exit 0
+fi
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DLAPBUNDLE_TESTS=OFF >/dev/null
 cmake --build "$build" --target lapbundle make-sample-game -j2
 work=$(mktemp -d -t lapbundle-shot-XXXXXX)
