@@ -55,10 +55,10 @@ if [ "${1:-}" = "--report" ]; then
   # One archive renamed after packing: it stays in the page, marked.
   first=$(ls "$work/proofs" | head -n 1)
   mv "$work/proofs/$first" "$work/proofs/renamed_${first}"
-  "$build/check/lapbundle-check" --html "$work/report.html" "$work/proofs" || true
+  (cd "$work" && "$build/check/lapbundle-check" --html report.html proofs) || true
   chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
     --disable-background-networking --disable-component-update --disable-sync \
-    --user-data-dir="$work/profile" --hide-scrollbars --window-size=1000,1100 \
+    --user-data-dir="$work/profile" --hide-scrollbars --window-size=1100,1250 \
     --screenshot="$root/docs/report.png" "file://$work/report.html" >/dev/null 2>&1
   echo "wrote docs/report.png"
   exit 0
