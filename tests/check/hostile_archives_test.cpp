@@ -296,7 +296,9 @@ TEST(CheckProof, ArchivesThatDoNotOpen) {
 TEST(CheckProof, ManyTinyEntriesAreSummedUp) {
   std::vector<Entry> entries = Proof();
   for (int i = static_cast<int>(entries.size()); i < 65535; ++i) {
-    entries.push_back({"x" + std::to_string(i), "y", 0});
+    std::string name = std::to_string(i);
+    name.insert(name.begin(), 'x');
+    entries.push_back({name, "y", 0});
   }
   const ProofReport r = Check(Zip(entries));
   EXPECT_TRUE(Has(r, "unexpected entry \"x3\""));
