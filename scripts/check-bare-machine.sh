@@ -9,6 +9,8 @@
 # Fails when either fails. Needs root (debootstrap, chroot, mounts).
 #
 #   scripts/check-bare-machine.sh [--demo-only]
+#   scripts/check-bare-machine.sh --can-run   exit status 0 when this machine
+#                                             can hold a bare root (root, mounts)
 #
 # Work folder: build/roots/ (the bootstrapped base is kept there and reused;
 # each run works in a fresh copy, removed at the end). Each command's output
@@ -16,22 +18,29 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/debian-root.sh"
-[ "$(id -u)" -eq 0 ] || { echo "run as root (debootstrap, chroot and mounts need it)" >&2; exit 1; }
-commands=(scripts/demo.sh scripts/test.sh)
-[ "${1:-}" = "--demo-only" ] && commands=(scripts/demo.sh)
-
 work="$root/build/roots"
 base="$work/base"
 bare="$work/bare"
-mkdir -p "$work"
 # A machine that allows no mounts (an unprivileged container) cannot hold a
-# Debian root at all: say so plainly rather than fail on the machine.
-mkdir -p "$work/probe"
-if ! mount -t tmpfs tmpfs "$work/probe" 2>/dev/null; then
+# Debian root at all.
+can_hold_root() {
+  [ "$(id -u)" -eq 0 ] || return 1
+  mkdir -p "$work/probe"
+  mount -t tmpfs tmpfs "$work/probe" 2>/dev/null || return 1
+  umount "$work/probe"
+}
+if [ "${1:-}" = "--can-run" ]; then
+  can_hold_root
+  exit
+fi
+[ "$(id -u)" -eq 0 ] || { echo "run as root (debootstrap, chroot and mounts need it)" >&2; exit 1; }
+commands=(scripts/demo.sh scripts/test.sh)
+[ "${1:-}" = "--demo-only" ] && commands=(scripts/demo.sh)
+mkdir -p "$work"
+if ! can_hold_root; then
   echo "SKIPPED: this machine allows no mounts, so no bare Debian root can be made here"
   exit 0
 fi
-umount "$work/probe"
 trap 'debian_root_leave "$bare"; rm -rf "$bare"' EXIT
 
 started=$SECONDS
