@@ -93,3 +93,19 @@ void AppTest::writeGame(const sample::GameOptions& options) {
 void AppTest::enter() {
   if (current_ == nullptr) current_ = new ScopedCurrentFolder(folder_.host());
 }
+
+void AppTest::launch(const char* settings) {
+  if (settings != nullptr) folder_.write("lapbundle.prf", settings);
+  enter();
+  ASSERT_TRUE(startUp());
+  platform::ResetFaults();
+  platform::SetPausesEnabled(false);
+}
+
+void AppTest::pressAndEnd() {
+  headless::PushClick(50);
+  headless::PushClick(50);
+  runEventLoop();
+  EXPECT_FALSE(headless::RanDry());
+  EXPECT_EQ(app().actionState, 2);
+}

@@ -35,6 +35,12 @@ class AppTest : public ::testing::Test {
   void writeGame(const sample::GameOptions& options = {});
   // Makes the folder the current one (for the rest of the test).
   void enter();
+  // Starts in the folder as it is (writing `settings` first, when given),
+  // with a clean fault table; pauses are counted, not waited.
+  void launch(const char* settings = nullptr);
+  // Presses the button, then presses it again to end the loop, which must
+  // end on that press with the action done.
+  void pressAndEnd();
   // Host path of a file in the zip folder.
   std::string zipPath(const std::string& name) const { return folder_.hostPath("zip/" + name); }
 

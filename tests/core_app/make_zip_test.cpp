@@ -42,22 +42,6 @@ class MakeZipTest : public AppTest {
     writeGame(options);
     launch(settings);
   }
-  // Starts in the folder as it is, with a clean fault table; pauses are counted.
-  void launch(const char* settings = nullptr) {
-    if (settings != nullptr) folder_.write("lapbundle.prf", settings);
-    enter();
-    ASSERT_TRUE(startUp());
-    platform::ResetFaults();
-    platform::SetPausesEnabled(false);
-  }
-  // Presses the button, then presses it again to end the loop.
-  void pressAndEnd() {
-    headless::PushClick(50);
-    headless::PushClick(50);
-    runEventLoop();
-    EXPECT_FALSE(headless::RanDry());
-    EXPECT_EQ(app().actionState, 2);
-  }
   std::vector<ZipEntry> archive(const std::string& name) {
     std::vector<ZipEntry> entries;
     EXPECT_TRUE(ReadZip(zipPath(name), &entries)) << name;

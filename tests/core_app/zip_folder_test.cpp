@@ -41,17 +41,7 @@ class ZipFolderTest : public AppTest {
     options.screenWidth = 64;
     options.screenHeight = 48;
     writeGame(options);
-    enter();
-    ASSERT_TRUE(startUp());
-    platform::ResetFaults();
-    platform::SetPausesEnabled(false);
-  }
-  // Presses the button, then presses it again to end the loop.
-  void pressAndEnd() {
-    headless::PushClick(50);
-    headless::PushClick(50);
-    runEventLoop();
-    EXPECT_EQ(app().actionState, 2);
+    launch();
   }
   Names entries(const std::string& archive) {
     std::vector<ZipEntry> read;
