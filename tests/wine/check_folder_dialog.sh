@@ -27,11 +27,13 @@ check_folder_dialog() {
   sleep 1
   xdotool windowfocus --sync "$dialog"
   IFS=/ read -r -a parts <<<"${GAME#/}"
+  # Generous pauses: on a busy machine Wine's tree view takes its time to
+  # open a folder before the next name can be typed into it.
   for part in "${parts[@]}"; do
     xdotool key Right
-    sleep 0.3
-    xdotool type --delay 30 "$part"
     sleep 0.6
+    xdotool type --delay 30 "$part"
+    sleep 1.2
   done
   xdotool key Return
   WID=$(find_window "^$TITLE\$" 20) || true
