@@ -26,7 +26,19 @@ include(CPack)
 # is no mailbox. Everything gzip'd without name or time stamp.
 set(doc ${CMAKE_INSTALL_DATADIR}/doc/lapbundle)
 file(STRINGS ${CMAKE_SOURCE_DIR}/LICENSE license_lines)
-set(copyright "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/
+# The format's "Format:" line as the machine's own essential packages write
+# theirs, so that it names the format version this Debian knows.
+set(format_line "")
+foreach(package dpkg coreutils bash tar)
+  if(format_line STREQUAL "" AND EXISTS /usr/share/doc/${package}/copyright)
+    file(STRINGS /usr/share/doc/${package}/copyright format_line REGEX "^Format: " LIMIT_COUNT 1)
+  endif()
+endforeach()
+if(format_line STREQUAL "")
+  message(FATAL_ERROR "No machine-readable copyright file of dpkg, coreutils, bash or tar "
+                      "to take the copyright format's Format line from")
+endif()
+set(copyright "${format_line}
 Upstream-Name: lapbundle
 
 Files: *
