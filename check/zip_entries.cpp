@@ -56,11 +56,7 @@ uLong ZCALLBACK WriteStream(voidpf, voidpf, const void*, uLong) { return 0; }
 ZPOS64_T ZCALLBACK TellStream(voidpf /*opaque*/, voidpf handle) {
   auto* s = static_cast<Stream*>(handle);
   if (s->file != nullptr) {
-#ifdef _WIN32
-    const long long at = _ftelli64(s->file);
-#else
-    const long long at = ftello(s->file);
-#endif
+    const std::int64_t at = platform::TellStdio(s->file);
     return at < 0 ? static_cast<ZPOS64_T>(-1) : static_cast<ZPOS64_T>(at);
   }
   return s->pos;
@@ -73,11 +69,7 @@ long ZCALLBACK SeekStream(voidpf /*opaque*/, voidpf handle, ZPOS64_T offset, int
     const int whence = origin == ZLIB_FILEFUNC_SEEK_SET   ? SEEK_SET
                        : origin == ZLIB_FILEFUNC_SEEK_CUR ? SEEK_CUR
                                                           : SEEK_END;
-#ifdef _WIN32
-    return _fseeki64(s->file, static_cast<long long>(offset), whence) == 0 ? 0 : -1;
-#else
-    return fseeko(s->file, static_cast<off_t>(offset), whence) == 0 ? 0 : -1;
-#endif
+    return platform::SeekStdio(s->file, static_cast<std::int64_t>(offset), whence) ? 0 : -1;
   }
   std::uint64_t base = 0;
   if (origin == ZLIB_FILEFUNC_SEEK_CUR) base = s->pos;

@@ -157,6 +157,10 @@ bool CloseFile(File* file);
 // and the final fclose go through the fault table, so tests can make them
 // fail.
 std::FILE* OpenStdioFile(std::string_view path, const char* mode);
+// Positions of any C stream past 2 GiB: SeekStdio takes fseek's `whence`
+// and returns false on failure; TellStdio returns -1 on failure.
+bool SeekStdio(std::FILE* stream, std::int64_t offset, int whence);
+std::int64_t TellStdio(std::FILE* stream);
 
 // Copies `from` over `to` (replacing it), keeping the source's last-write
 // time and permission bits. False on failure (a partial target is removed).

@@ -84,4 +84,10 @@ std::FILE* OpenStdioFile(std::string_view path, const char* mode) {
   return stream;
 }
 
+bool SeekStdio(std::FILE* stream, std::int64_t offset, int whence) {
+  return fseeko(stream, static_cast<off_t>(offset), whence) == 0;
+}
+
+std::int64_t TellStdio(std::FILE* stream) { return ftello(stream); }
+
 }  // namespace platform

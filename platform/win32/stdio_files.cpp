@@ -64,4 +64,10 @@ std::FILE* OpenStdioFile(std::string_view path, const char* mode) {
   return stream;
 }
 
+bool SeekStdio(std::FILE* stream, std::int64_t offset, int whence) {
+  return _fseeki64(stream, offset, whence) == 0;
+}
+
+std::int64_t TellStdio(std::FILE* stream) { return _ftelli64(stream); }
+
 }  // namespace platform
