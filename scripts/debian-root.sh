@@ -16,34 +16,18 @@ ROOT_PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin
 . "$(dirname "${BASH_SOURCE[0]}")/apt-sources.sh"
 
 # The machine's release codename and the URI of its main archive: the first
-# deb entry whose suite is the bare codename, in one-line or deb822 form.
+# deb entry whose suite is the bare codename (scripts/apt-sources.sh).
 debian_release() { (. /etc/os-release && echo "${VERSION_CODENAME:?}"); }
 debian_mirror() {
-  local codename=$1 f uri=""
-  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-    [ -f "$f" ] || continue
-    uri=$(awk -v rel="$codename" '$1 == "deb" {
-        i = 2; if ($2 ~ /^\[/) { while ($i !~ /\]$/) i++; i++ }
-        if ($(i + 1) == rel) { print $i; exit } }' "$f")
-    [ -n "$uri" ] && { echo "$uri"; return; }
-  done
-  for f in /etc/apt/sources.list.d/*.sources; do
-    [ -f "$f" ] || continue
-    uri=$(awk -v rel="$codename" '
-      function check() {
-        if (!done && types ~ /(^| )deb( |$)/ && (" " suites " ") ~ (" " rel " ") && uri != "") {
-          print uri; done = 1; exit
-        }
-      }
-      /^[ \t]*$/ { check(); types = suites = uri = ""; next }
-      /^Types:/ { sub(/^Types:[ \t]*/, ""); types = $0 }
-      /^Suites:/ { sub(/^Suites:[ \t]*/, ""); suites = $0 }
-      /^URIs:/ { sub(/^URIs:[ \t]*/, ""); split($0, u, " "); uri = u[1] }
-      END { check() }' "$f")
-    [ -n "$uri" ] && { echo "$uri"; return; }
-  done
-  echo "no deb entry for $codename in this machine's apt sources" >&2
-  return 1
+  local codename=$1 uri
+  uri=$(apt_release_stanzas deb "$codename" | awk -v rel="$codename" '
+    function check() { if (!done && " " suites " " ~ " " rel " " && uri != "") { print uri; done = 1 } }
+    /^$/ { check(); suites = uri = ""; next }
+    /^URIs:/ { split(substr($0, 6), u, " "); uri = u[1] }
+    /^Suites:/ { suites = substr($0, 8) }
+    END { check() }')
+  [ -n "$uri" ] || { echo "no deb entry for $codename in this machine's apt sources" >&2; return 1; }
+  echo "$uri"
 }
 
 debian_root_base() {
