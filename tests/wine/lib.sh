@@ -34,10 +34,10 @@ check() {
 }
 
 # A virtual display of our own; Xvfb picks a free number and reports it
-# once it accepts clients.
+# once it accepts clients. WINE_SCREEN sets its size [1024x768].
 start_display() {
   rm -f "$WORK/display"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" \
+  Xvfb -displayfd 3 -screen 0 "${WINE_SCREEN:-1024x768}x24" -nolisten tcp 3>"$WORK/display" \
     >"$WORK/xvfb.log" 2>&1 &
   XVFB_PID=$!
   wait_until 10 test -s "$WORK/display" || return 1
