@@ -16,11 +16,13 @@ make_game --extra-screens 5000 --extra-screen 2x2 --extra-saves 1000
 truncate -s 1054 "$GAME/Screens/Screen1.bmp"
 touch -d "@$(stat -c %Y "$GAME/Saves/Race1.gam")" "$GAME/Screens/Screen1.bmp"
 remember_sources
-started=$(date +%s%N)
 start_app
-elapsed=$((($(date +%s%N) - started) / 1000000))
-echo "window after ${elapsed} ms"
-[ "$elapsed" -lt 10000 ] || fail "start-up took ${elapsed} ms"
+# The processor time the program used until its window showed, which a busy
+# machine does not lengthen (the clock time it does).
+read -r -a stat <"/proc/$APP_PID/stat"
+used=$(((stat[13] + stat[14]) * 1000 / $(getconf CLK_TCK)))
+echo "window after ${used} ms of processor time"
+[ "$used" -lt 5000 ] || fail "start-up took ${used} ms of processor time"
 expect_field "$NAME"
 make_zip_and_end "..\\zip\\$NAME.zip ok"
 unzip -p "$GAME/zip/$NAME.zip" "$NAME.bmp" | cmp - "$GAME/Screens/Screen1.bmp" ||

@@ -1,8 +1,8 @@
 // Files the store was never meant to see: binary garbage, NUL runs and a
 // settings file of 50 MB.
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <ctime>
 #include <random>
 #include <string>
 
@@ -55,16 +55,15 @@ TEST_F(SettingsTest, FiftyMegabyteFileIsReadAndWrittenInLinearTime) {
   for (int n = 0; n < 1000; ++n) bytes += "hidden" + std::to_string(n) + "=1\n";
   dir.write(kName, bytes);
 
-  const auto start = std::chrono::steady_clock::now();
+  // Processor time, which a busy machine does not lengthen.
+  const std::clock_t start = std::clock();
   ASSERT_NE(SettingsFile::open(path()), 0);
   EXPECT_EQ(SettingsFile::readInt("track", 0), 7);
   EXPECT_EQ(SettingsFile::readInt("key12345", -1), 12345);
   EXPECT_EQ(SettingsFile::readInt("hidden5", -1), -1);
   for (int n = 0; n < 5; ++n) SettingsFile::writeInt("new" + std::to_string(n), n);
   SettingsFile::close();
-  const auto seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  EXPECT_LT(seconds, 20.0);
+  EXPECT_LT(double(std::clock() - start) / CLOCKS_PER_SEC, 20.0);
 
   const std::string written = onDisk();
   const std::string tail = "new4 = 4\r\n[group]\r\nhidden0 = 1\r\n";
