@@ -6,6 +6,10 @@ set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/../testing/app_window.sh"
 # Client coordinates of the track box, which only these tests use.
 readonly TRACK_BOX_X=30 TRACK_BOX_Y=632
+# How long a window, a text or the program's end is waited for. Each wait
+# ends as soon as its condition holds: the limit only matters on a failure,
+# and a busy machine must not reach it.
+readonly WINDOW_WAIT=30
 
 WORK=$(mktemp -d -t lapbundle-e2e-XXXXXX)
 GAME="$WORK/game"
@@ -31,7 +35,7 @@ make_game() {
 start_app() {
   (cd "$GAME" && exec "$LAPBUNDLE") &
   APP_PID=$!
-  WID=$(timeout 10 xdotool search --sync --onlyvisible --name "^$TITLE\$" | head -n 1) ||
+  WID=$(timeout "$WINDOW_WAIT" xdotool search --sync --onlyvisible --name "^$TITLE\$" | head -n 1) ||
     fail "the window did not appear"
   [ -n "$WID" ] || fail "the window did not appear"
 }
@@ -52,7 +56,7 @@ close_window() {
 # Waits for the program to end and checks its exit code.
 expect_exit() {
   local expected=$1
-  wait_until 10 sh -c "! kill -0 $APP_PID 2>/dev/null" || fail "the program did not end"
+  wait_until "$WINDOW_WAIT" sh -c "! kill -0 $APP_PID 2>/dev/null" || fail "the program did not end"
   local code=0
   wait "$APP_PID" || code=$?
   APP_PID=""
@@ -69,8 +73,8 @@ field_text() {
 
 # Waits until the field shows the expected text.
 expect_field() {
-  local expected=$1 text=""
-  for _ in $(seq 1 40); do
+  local expected=$1 text="" until=$((SECONDS + WINDOW_WAIT))
+  while [ "$SECONDS" -lt "$until" ]; do
     text=$(field_text)
     [ "$text" = "$expected" ] && return 0
     sleep 0.1

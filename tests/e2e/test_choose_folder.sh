@@ -14,11 +14,11 @@ choose_and_start() {
   (cd "$WORK" && exec "$LAPBUNDLE" --choose-folder) &
   APP_PID=$!
   local chooser
-  chooser=$(timeout 10 xdotool search --sync --onlyvisible --name '^Vantor-Verzeichnis' | head -n 1) ||
+  chooser=$(timeout "$WINDOW_WAIT" xdotool search --sync --onlyvisible --name '^Vantor-Verzeichnis' | head -n 1) ||
     fail "no folder chooser"
   xdotool windowfocus --sync "$chooser"
   "$@"
-  WID=$(timeout 10 xdotool search --sync --onlyvisible --name "^$TITLE\$" | head -n 1) ||
+  WID=$(timeout "$WINDOW_WAIT" xdotool search --sync --onlyvisible --name "^$TITLE\$" | head -n 1) ||
     fail "the window did not appear"
 }
 

@@ -7,7 +7,7 @@ export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/config"
 mkdir -p "$HOME" "$WORK/run"
 (cd "$WORK/run" && exec "$LAPBUNDLE" --choose-folder) &
 APP_PID=$!
-chooser=$(timeout 10 xdotool search --sync --onlyvisible --name '^Vantor-Verzeichnis' | head -n 1) ||
+chooser=$(timeout "$WINDOW_WAIT" xdotool search --sync --onlyvisible --name '^Vantor-Verzeichnis' | head -n 1) ||
   fail "no folder chooser"
 xdotool windowfocus --sync "$chooser" key Escape
 expect_exit 0

@@ -8,7 +8,7 @@ make_game
 start_app
 expect_field "$NAME"
 xdotool mousemove --window "$WID" "$BUTTON_X" "$BUTTON_Y" click --repeat 2 --delay 80 1
-wait_until 10 sh -c "[ -e '$GAME/zip/$NAME.zip' ] && [ ! -e '$GAME/zip/$NAME.gam' ]" ||
+wait_until "$WINDOW_WAIT" sh -c "[ -e '$GAME/zip/$NAME.zip' ] && [ ! -e '$GAME/zip/$NAME.gam' ]" ||
   fail "the action did not finish"
 sleep 0.5
 kill -0 "$APP_PID" 2>/dev/null || fail "the second click ended the program"

@@ -6,7 +6,7 @@
 mkdir -p "$GAME"
 (cd "$GAME" && exec "$LAPBUNDLE") &
 APP_PID=$!
-box=$(timeout 10 xdotool search --sync --onlyvisible --name 'Finde .Saves nicht' | head -n 1) ||
+box=$(timeout "$WINDOW_WAIT" xdotool search --sync --onlyvisible --name 'Finde .Saves nicht' | head -n 1) ||
   fail "no message box"
 [ -n "$box" ] || fail "no message box"
 xdotool search --name "^$TITLE\$" >/dev/null || fail "the main window is not open"

@@ -7,7 +7,7 @@ make_game
 mkdir "$WORK/elsewhere"
 (cd "$WORK/elsewhere" && exec "$LAPBUNDLE" "$GAME") &
 APP_PID=$!
-WID=$(timeout 10 xdotool search --sync --onlyvisible --name "^$TITLE\$" | head -n 1) ||
+WID=$(timeout "$WINDOW_WAIT" xdotool search --sync --onlyvisible --name "^$TITLE\$" | head -n 1) ||
   fail "the window did not appear"
 expect_field "$NAME"
 close_window

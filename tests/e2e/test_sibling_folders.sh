@@ -14,7 +14,7 @@ race_name="oakfield_Bo Ray_973"
 before=$(game_state)
 (cd "$RACE" && exec "$LAPBUNDLE") &
 APP_PID=$!
-WID=$(timeout 10 xdotool search --sync --onlyvisible --name "^$TITLE\$" | head -n 1) ||
+WID=$(timeout "$WINDOW_WAIT" xdotool search --sync --onlyvisible --name "^$TITLE\$" | head -n 1) ||
   fail "the window did not appear"
 expect_field "$race_name"
 make_zip_and_end "..\\zip\\$race_name.zip ok"
@@ -28,7 +28,7 @@ unzip -p "$RACE/zip/$race_name.zip" "$race_name.gam" | cmp - "$RACE/Saves/Race1.
 before=$(cd "$RACE" && find . -printf '%p %s %T@\n' | sort)
 (cd "$WORK" && exec "$LAPBUNDLE" "$GAME") &
 APP_PID=$!
-WID=$(timeout 10 xdotool search --sync --onlyvisible --name "^$TITLE\$" | head -n 1) ||
+WID=$(timeout "$WINDOW_WAIT" xdotool search --sync --onlyvisible --name "^$TITLE\$" | head -n 1) ||
   fail "the window did not appear"
 expect_field "$NAME"
 make_zip_and_end "..\\zip\\$NAME.zip ok"

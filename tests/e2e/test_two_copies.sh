@@ -26,7 +26,7 @@ find_second() {
   second=$(xdotool search --onlyvisible --name "^$TITLE\$" | grep -vx "$first" | head -n 1)
   [ -n "$second" ]
 }
-wait_until 10 find_second || fail "the second window did not appear"
+wait_until "$WINDOW_WAIT" find_second || fail "the second window did not appear"
 stop_second() { kill "$second_pid" 2>/dev/null || true; }
 trap 'stop_second; cleanup' EXIT
 

@@ -28,14 +28,14 @@ check_folder_dialog() {
   printf 'G:\\no-game-chooser\r\n' >"$kept"
   (cd "$empty" && exec "$WINE" "$LAPBUNDLE_EXE" --choose-folder) >"$WORK/app.log" 2>&1 &
   APP_PID=$!
-  dialog=$(find_window '^(Browse for Folder|Ordner suchen)$' 20) || true
+  dialog=$(find_window '^(Browse for Folder|Ordner suchen)$' "$WINDOW_WAIT") || true
   check "folder dialog: the shell's folder dialog opens" test -n "$dialog" || return
   xdotool windowfocus --sync "$dialog"
   # The keys are taken in order: Right opens G:, "game" selects the game.
   xdotool key Right
   xdotool type --delay 30 game
   xdotool key Return
-  WID=$(find_window "^$TITLE\$" 30) || true
+  WID=$(find_window "^$TITLE\$" "$WINDOW_WAIT") || true
   check "folder dialog: the window opens after the choice" test -n "$WID" || return
   eval "$(xdotool getwindowgeometry --shell "$WID")"
   FRAME_X=$(((WIDTH - 840) / 2))

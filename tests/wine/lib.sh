@@ -6,6 +6,10 @@
 # MAKE_SAMPLE_GAME.
 
 POLL_MS=100
+# How long a window, a text or the program's end is waited for. Each wait
+# ends as soon as its condition holds: the limit only matters on a failure,
+# so it is long enough for Wine on a busy machine to start a program.
+readonly WINDOW_WAIT=60
 . "$(dirname "${BASH_SOURCE[0]}")/../testing/app_window.sh"
 readonly BOX_TITLE='Finde \Saves nicht'
 readonly BOX_PATTERN='^Finde .Saves nicht$'  # xdotool takes a regular expression
@@ -95,7 +99,7 @@ find_window() {
 # offset of its client area (Wine draws the frame inside the X window).
 start_app() {
   launch "$GAME"
-  WID=$(find_window "^$TITLE\$" 20) || true
+  WID=$(find_window "^$TITLE\$" "$WINDOW_WAIT") || true
   [ -n "$WID" ] || return 1
   local w h
   eval "$(xdotool getwindowgeometry --shell "$WID")"
@@ -141,8 +145,8 @@ field_text() {
 
 # expect_field TEXT: waits until the field shows TEXT.
 expect_field() {
-  local text=""
-  for _ in $(seq 1 30); do
+  local text="" until=$((SECONDS + WINDOW_WAIT / 2))
+  while [ "$SECONDS" -lt "$until" ]; do
     if [ -n "$APP_PID" ] && ! kill -0 "$APP_PID" 2>/dev/null; then
       echo "  the program has ended"
       return 1
@@ -158,7 +162,7 @@ expect_field() {
 # app_ended CODE: waits for the program to end with that exit code.
 app_ended() {
   local code=0
-  wait_until 15 sh -c "! kill -0 $APP_PID 2>/dev/null" || return 1
+  wait_until "$WINDOW_WAIT" sh -c "! kill -0 $APP_PID 2>/dev/null" || return 1
   wait "$APP_PID" || code=$?
   APP_PID=""
   [ "$code" -eq "$1" ] || {
