@@ -34,6 +34,20 @@ SIZE FrameSize(const WindowRecord& record) {
   return SIZE{frame.right - frame.left, frame.bottom - frame.top};
 }
 
+void FitClient(const WindowRecord& record) {
+  const int width = Scaled(record.width, record.scale);
+  const int height = Scaled(record.height, record.scale);
+  RECT client;
+  if (!GetClientRect(record.hwnd, &client)) return;
+  const int moreW = width - client.right;
+  const int moreH = height - client.bottom;
+  if (moreW == 0 && moreH == 0) return;
+  RECT outer;
+  GetWindowRect(record.hwnd, &outer);
+  SetWindowPos(record.hwnd, nullptr, 0, 0, outer.right - outer.left + moreW,
+               outer.bottom - outer.top + moreH, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 RECT ScaledRect(const RECT& layout, double scale) {
   return RECT{Scaled(layout.left, scale), Scaled(layout.top, scale), Scaled(layout.right, scale),
               Scaled(layout.bottom, scale)};
@@ -52,6 +66,7 @@ void OnDpiChanged(int number, int dpi, const RECT& suggested) {
   const SIZE size = FrameSize(*record);
   SetWindowPos(record->hwnd, nullptr, suggested.left, suggested.top, size.cx, size.cy,
                SWP_NOZORDER | SWP_NOACTIVATE);
+  FitClient(*record);
   InvalidateRect(record->hwnd, nullptr, TRUE);
   QueueWindowEvent(ScaleChangedEvent, number);
 }

@@ -135,6 +135,11 @@ HFONT GuiFont(const WindowRecord* window);
 HFONT SetScale(WindowRecord& record, int dpi, HMONITOR monitor);
 // The outer size of a window at its scale.
 SIZE FrameSize(const WindowRecord& record);
+// Corrects the outer size so that the client area is exactly the caller's
+// size times the scale, whatever frame the system drew (a frame computed
+// for the DPI can differ from the one drawn by a pixel or, when the density
+// changed without the system's own scaling, by more).
+void FitClient(const WindowRecord& record);
 // A caller's rectangle in screen pixels at `scale`: its edges are scaled, so
 // that controls that touch keep touching.
 RECT ScaledRect(const RECT& layout, double scale);

@@ -123,6 +123,7 @@ void ScaleNewWindow(WindowRecord& record, std::uint32_t place, int x, int y) {
     }
   }
   SetWindowPos(record.hwnd, nullptr, x, y, w, h, flags);
+  FitClient(record);
 }
 
 void BuildAccelerators(WindowRecord& record) {
