@@ -97,7 +97,8 @@ double ScaleFor(int dpi, HMONITOR monitor, int width, int height, DWORD style) {
 }
 
 HFONT MakeGuiFont(int dpi, double scale) {
-  if (dpi == kBaseDpi && scale == 1.0) return nullptr;
+  // On a 96-DPI system at 96 DPI the stock font is the one made for it.
+  if (dpi == kBaseDpi && scale == 1.0 && SystemDpi() == kBaseDpi) return nullptr;
   LOGFONTA font = {};
   if (!GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font)) return nullptr;
   font.lfHeight = -Scaled(kGuiFontHeight96, scale);

@@ -124,7 +124,8 @@ int Scaled(int value, double scale);
 // area, and never below 1.
 double ScaleFor(int dpi, HMONITOR monitor, int width, int height, DWORD style);
 // The stock GUI font's face at its 96-DPI size times `scale`; nullptr at
-// 96 DPI, where the stock font itself serves. The caller deletes it.
+// 96 DPI on a 96-DPI system, where the stock font itself serves. The caller
+// deletes it.
 HFONT MakeGuiFont(int dpi, double scale);
 // The font of a window's controls.
 HFONT GuiFont(const WindowRecord* window);
