@@ -224,10 +224,14 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) QueueWindowEvent(ActivateWindowEvent, number);
       break;
-    case WM_DPICHANGED:
+    case WM_DPICHANGED: {
       // Windows suggests where the frame goes; the size is the kit's own.
-      OnDpiChanged(number, LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      RECT suggested;
+      GetWindowRect(hwnd, &suggested);
+      if (lParam != 0) suggested = *reinterpret_cast<const RECT*>(lParam);
+      OnDpiChanged(number, LOWORD(wParam), suggested);
       return 0;
+    }
     case WM_CLOSE:
       // Only reported: the caller decides whether the window goes.
       QueueWindowEvent(CloseWindowEvent, number);
