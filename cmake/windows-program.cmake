@@ -15,6 +15,9 @@
 # declaration does lapbundle see that merged view, as the game does. Without
 # the declaration Windows' installer detection reads the version strings, so
 # none of them may name setup, install, update or patch.
+# The manifest declares the program DPI-aware (per monitor where Windows
+# offers it, system-wide before), so that Windows never stretches its window
+# into a blur: the control kit lays the window out at the screen's density.
 # scripts/check-windows-resources.sh checks the built program for all this.
 file(STRINGS ${CMAKE_SOURCE_DIR}/LICENSE LAPBUNDLE_COPYRIGHT REGEX "^Copyright " LIMIT_COUNT 1)
 # Windows Vista: the thread library of the C++ runtime (winpthreads) imports

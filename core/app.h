@@ -19,9 +19,9 @@ constexpr std::int32_t kFileBufferSize = 2000000;
 
 struct AppState {
   // Working data
-  std::string workDir;               // current folder, one trailing "\"
+  std::string workDir;                 // current folder, one trailing "\"
   std::uint8_t* fileBuffer = nullptr;  // kFileBufferSize bytes, zero-filled
-  std::int32_t fileLength = 0;       // bytes of the last file read into it
+  std::int32_t fileLength = 0;         // bytes of the last file read into it
   SortedList<FileEntry> screenList;
   SortedList<FileEntry> saveList;
   bool settingsOpened = false;
@@ -156,7 +156,13 @@ std::int64_t timeOrSpeedOf(const SaveGameRecord& save, std::int32_t trackLength,
 
 // Main window and event loop.
 void buildMainWindow();
+// Loads the newest screenshot into slot 2 and shows it in control 1 as
+// remakePreview does.
 void showPreview();
+// Slot 3 becomes slot 2's screenshot resized smoothly to 800 x 600 at the
+// window's scale (round(800 s) x round(600 s) screen pixels), shown in
+// control 1; slot 2 is left as it is. Nothing when slot 2 is empty.
+void remakePreview();
 void fatalStop();  // shows the message; the caller ends without settings
 void runEventLoop();
 

@@ -1,5 +1,7 @@
 // The main window: the preview, the check boxes that choose what is packed,
 // the labels that show what was found, the archive name and the one button.
+#include <cmath>
+
 #include "core/app.h"
 #include "core/product.h"
 #include "imaging/image_store.h"
@@ -14,6 +16,13 @@ void makeCheckBox(int number, int x, int y, int width, std::string_view caption,
                   std::int8_t state) {
   MakeCheckBox(number, x, y, width, 24, caption);
   SetControlState(number, state);
+}
+
+// The preview's size in screen pixels: 800 x 600 at the window's scale.
+int previewSide(int side96) {
+  double scale = WindowScale(0);
+  if (!(scale >= 1.0)) scale = 1.0;
+  return static_cast<int>(std::lround(side96 * scale));
 }
 
 }  // namespace
@@ -40,8 +49,15 @@ void showPreview() {
   // Slot 2 keeps the full-size screenshot for a later JPEG conversion;
   // slot 3 holds only the stretched preview.
   if (LoadImageSlot(2, s.workDir + "Screens\\" + s.screenName) == nullptr) return;
+  remakePreview();
+}
+
+void remakePreview() {
+  // Always from the full-size screenshot, never from an earlier preview, so
+  // that each scale gets the sharpest picture the screenshot gives.
+  if (ImageSlotHandle(2) == nullptr) return;
   CopyImageSlot(2, 3);
-  ResizeImageSlot(3, 800, 600, ResizeSmooth);
+  ResizeImageSlot(3, previewSide(800), previewSide(600), ResizeSmooth);
   SetControlState(1, reinterpret_cast<std::intptr_t>(ImageSlotHandle(3)));
 }
 

@@ -5,6 +5,9 @@
 # - the manifest declares no execution level (no requestedExecutionLevel):
 #   a declaration switches Windows' file virtualization off, and the program
 #   would no longer see the game's files as the game does below Program Files;
+# - the manifest declares the program DPI-aware, per monitor where Windows
+#   offers it (dpiAwareness PerMonitorV2, PerMonitor) and system-wide before
+#   (dpiAware true/pm), so that Windows never stretches its window blurred;
 # - the manifest asks for the common controls 6.0, and its assemblyIdentity
 #   carries VERSION (four parts: 1.0 is 1.0.0.0);
 # - the version resource names the product and company "lapbundle" and
@@ -27,12 +30,16 @@ tr '\000' '\n' <"$work/rsrc" | LC_ALL=C sed -n '/<?xml/,/<\/assembly>/p' >"$work
 if grep -q 'requestedExecutionLevel\|trustInfo' "$work/manifest"; then
   fail "the manifest declares an execution level, which switches file virtualization off"
 fi
+grep -q '<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true/pm</dpiAware>' \
+  "$work/manifest" || fail "the manifest does not declare DPI awareness (dpiAware true/pm)"
+grep -q '<dpiAwareness xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">PerMonitorV2, PerMonitor</dpiAwareness>' \
+  "$work/manifest" || fail "the manifest does not declare per-monitor DPI awareness (dpiAwareness PerMonitorV2, PerMonitor)"
 grep -A1 'name="Microsoft.Windows.Common-Controls"' "$work/manifest" | grep -q 'version="6.0.0.0"' ||
   fail "the manifest does not ask for the common controls 6.0"
 identity=$(grep -o '<assemblyIdentity type="win32" name="[^"]*" version="[^"]*"' "$work/manifest" | head -n 1)
 echo "$identity" | grep -q "version=\"$four\"" ||
   fail "the manifest's identity is not of version $four: $identity"
-echo "$name manifest: ${identity#<assemblyIdentity } (no execution level, common controls 6.0)"
+echo "$name manifest: ${identity#<assemblyIdentity } (no execution level, DPI-aware per monitor, common controls 6.0)"
 
 # The version resource's texts are UTF-16: name, value, name, value...
 i686-w64-mingw32-strings -el -n 1 "$work/rsrc" >"$work/strings"

@@ -3,10 +3,12 @@
 #   docs/window.png        the Linux program, in a virtual display
 #   docs/window-wine.png   the Windows program under Wine (with --wine; it
 #                          needs scripts/build-windows.sh to have run)
+#   docs/window-wine-N.png the same at N DPI (with --wine --dpi N; Wine's
+#                          LogPixels), on a screen large enough for it
 #   docs/report.png        with --report instead: lapbundle-check's standings
 #                          page for a few sample proofs (one of them renamed
 #                          after packing), rendered by headless Chromium
-#   scripts/screenshot.sh [--wine | --report]
+#   scripts/screenshot.sh [--wine [--dpi N] | --report]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/screenshot"
@@ -75,14 +77,25 @@ echo "wrote docs/window.png"
 if [ "${1:-}" = "--wine" ]; then
   exe="$root/build-win64/core/lapbundle.exe"
   [ -f "$exe" ] || { echo "no $exe: run scripts/build-windows.sh first" >&2; exit 1; }
+  dpi=96 picture=docs/window-wine.png screen=1024x768
+  if [ "${2:-}" = "--dpi" ]; then
+    dpi=${3:-}
+    [[ "$dpi" =~ ^[0-9]+$ ]] && [ "$dpi" -ge 96 ] && [ "$dpi" -le 192 ] ||
+      { echo "--dpi takes a number from 96 to 192" >&2; exit 1; }
+    picture=docs/window-wine-$dpi.png
+    # Room for the window at up to twice its size.
+    [ "$dpi" -eq 96 ] || screen=2048x1600
+  fi
   rm -rf "$work/game" && "$build/tools/make-sample-game" "$work/game" >/dev/null
   export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
+  /usr/lib/wine/wine64 reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
+    >/dev/null 2>&1
   # The prefix's background processes started without a display; end them,
   # so that the program starts its own inside the virtual one.
   /usr/lib/wine/wineserver -k 2>/dev/null || true
-  xvfb-run -a -s "-screen 0 1024x768x24" "$0" --shoot "$work/game" "$root/docs/window-wine.png" \
+  xvfb-run -a -s "-screen 0 ${screen}x24" "$0" --shoot "$work/game" "$root/$picture" \
     /usr/lib/wine/wine64 "$exe"
   /usr/lib/wine/wineserver -k 2>/dev/null || true
-  echo "wrote docs/window-wine.png"
+  echo "wrote $picture"
 fi

@@ -23,6 +23,10 @@ constexpr int ActivateWindowEvent = 13104;
 constexpr int MinimizeWindowEvent = 13107;
 constexpr int MaximizeWindowEvent = 13108;
 constexpr int RestoreWindowEvent = 13109;
+// The window moved to a screen of another pixel density: WindowScale of
+// LastEventWindow has changed, and the window and its controls have been
+// laid out again at the new scale.
+constexpr int ScaleChangedEvent = 13110;
 
 // Control event types (LastEventType).
 constexpr int ClickedEvent = 0;
@@ -60,6 +64,16 @@ void InitControlKit();
 // for new controls unless WindowNotCurrent. 0 for a negative number.
 ControlHandle MakeWindow(int number, int x, int y, int width, int height, std::string_view title,
                          std::uint32_t flags);
+
+// How many screen pixels window `number` shows for one pixel of the sizes
+// and positions its caller passes: the window's client area, its frame's
+// position and every control's position and size are the caller's values
+// times this scale, and the controls' font is made for it. 1 on a 96-DPI
+// screen, and always 1 where the toolkit does not scale (its values are then
+// screen pixels as given); also 1 for a number without a window. Never below
+// 1. An image control is the exception: it takes the size of its image in
+// screen pixels, so the caller makes the image for the scale.
+double WindowScale(int number);
 
 // Controls are made in the current window, at client coordinates, in the
 // default GUI font; creating under a number in use destroys the old control.

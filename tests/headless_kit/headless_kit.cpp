@@ -11,7 +11,7 @@
 namespace headless {
 namespace {
 
-enum class ActionKind { kClick, kTyping, kClose, kOther };
+enum class ActionKind { kClick, kTyping, kClose, kOther, kScale };
 
 struct Action {
   ActionKind kind;
@@ -19,6 +19,7 @@ struct Action {
   int code = 0;
   std::string text;
   bool duringAction = false;
+  double scale = 1.0;
 };
 
 struct Kit {
@@ -40,6 +41,7 @@ struct Kit {
   int lastControl = 0;
   int lastType = -1;
   int lastWindow = 0;
+  double scale = 1.0;
 };
 
 Kit kit;
@@ -74,6 +76,10 @@ int play(const Action& action) {
       return CloseWindowEvent;
     case ActionKind::kOther:
       return action.code;
+    case ActionKind::kScale:
+      kit.scale = action.scale;
+      kit.lastWindow = 0;
+      return ScaleChangedEvent;
     case ActionKind::kTyping: {
       Control* c = find(action.control);
       if (c == nullptr || !c->enabled || c->kind != Kind::kEdit) return 0;
@@ -105,6 +111,12 @@ void PushTyping(int control, const std::string& text) {
 }
 void PushClose() { kit.script.push_back({ActionKind::kClose, 0, 0, {}}); }
 void PushOtherEvent(int code) { kit.script.push_back({ActionKind::kOther, 0, code, {}}); }
+void SetWindowScale(double scale) { kit.scale = scale; }
+void PushScaleChange(double scale) {
+  Action action{ActionKind::kScale, 0, 0, {}};
+  action.scale = scale;
+  kit.script.push_back(action);
+}
 void MarkLastDuringAction() {
   if (!kit.script.empty()) kit.script.back().duringAction = true;
 }
@@ -176,6 +188,8 @@ ControlHandle MakeButton(int number, int x, int y, int width, int height, std::s
   return headless::makeControl("MakeButton", Kind::kButton, number, x, y, width, height, text);
 }
 
+double WindowScale(int /*number*/) { return kit.scale; }
+
 void SetControlState(int control, std::intptr_t value) {
   headless::Control* c = headless::find(control);
   if (c == nullptr) return;
@@ -230,7 +244,11 @@ void FlushDisplay() {
   while (!kit.script.empty() && kit.script.front().duringAction) {
     const headless::Action action = kit.script.front();
     kit.script.pop_front();
-    if (!kit.busy || action.kind == headless::ActionKind::kClose) kit.arrived.push_back(action);
+    // Clicks and typing are dropped while the core is busy; a close request
+    // or a scale change is kept.
+    const bool input =
+        action.kind == headless::ActionKind::kClick || action.kind == headless::ActionKind::kTyping;
+    if (!kit.busy || !input) kit.arrived.push_back(action);
   }
 }
 

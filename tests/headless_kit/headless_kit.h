@@ -57,6 +57,11 @@ void PushTyping(int control, const std::string& text);
 void PushClose();
 // A non-zero event code the core has no use for (a repaint, say).
 void PushOtherEvent(int code);
+// The scale WindowScale reports for every window (1 until set).
+void SetWindowScale(double scale);
+// Window 0 moves to a screen of another density: WindowScale becomes
+// `scale` and WaitEvent reports ScaleChangedEvent for window 0.
+void PushScaleChange(double scale);
 // The action pushed last arrives while the core is blocked in a long action
 // (at its next FlushDisplay) rather than while it waits: between BeginBusy
 // and EndBusy a click or typing is dropped and a close request is kept;

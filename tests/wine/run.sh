@@ -14,6 +14,10 @@
 #   WINE64            the 64-bit loader [/usr/lib/wine/wine64]
 #   KIT_TESTS         the control kit's own tests, run first when built
 #                     [beside the program: ../tests/wine/win32_kit_tests.exe]
+#   DPI_PROBE         reports the window's layout for check_dpi
+#                     [beside the program: ../tests/wine/dpi_probe.exe]
+#   WINE_SCREEN       the virtual screen's size [1024x768]; check_dpi
+#                     starts it again at 2048x1600 when it is smaller
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 here="$root/tests/wine"
@@ -26,6 +30,7 @@ GAME="$WORK/game"
 
 . "$here/lib.sh"
 . "$here/check_folder_dialog.sh"
+. "$here/check_dpi.sh"
 
 cleanup() {
   stop_wine
@@ -332,7 +337,8 @@ prepare
 checks=("$@")
 [ ${#checks[@]} -gt 0 ] || checks=(check_kit check_first_run check_keyboard check_fatal_stop
   check_close_request check_path_name check_double_click check_close_while_packing check_replace
-  check_readonly_archive check_device_names check_two_copies check_serving check_folder_dialog)
+  check_readonly_archive check_device_names check_two_copies check_serving check_folder_dialog
+  check_dpi)
 for one in "${checks[@]}"; do
   "$one"
   [ -z "$APP_PID" ] || stop_wine

@@ -265,6 +265,9 @@ ControlHandle MakeWindow(int number, int x, int y, int width, int height, std::s
   return reinterpret_cast<ControlHandle>(window);
 }
 
+// FLTK 1.3 draws every window in screen pixels as given: no scaling.
+double WindowScale(int /*number*/) { return 1.0; }
+
 void CloseAllWindows() {
   for (int number : kit::UsedNumbers(kit::State().windows)) kit::DestroyWindow(number);
   Fl::flush();

@@ -2,6 +2,7 @@
 // the kit's replacement window procedure, texts, states, enabling and Tab
 // navigation.
 #include <algorithm>
+#include <climits>
 #include <type_traits>
 
 #include "ui/event_queue.h"
@@ -101,8 +102,13 @@ ControlHandle MakeControl(Kind kind, int number, int x, int y, int w, int h,
   if (!parent || number < 0 || number > ControlTable::kMaxNumber) return 0;
   const ControlClass& cls = ClassOf(kind);
   const std::string caption(text);
-  HWND hwnd = CreateWindowExA(cls.exStyle, cls.platformClass, caption.c_str(), cls.style, x, y,
-                              std::max(w, 0), std::max(h, 0), parent,
+  const WindowRecord* owner = FindWindow(window);
+  const RECT layout = {
+      x, y, static_cast<LONG>(std::min<long long>(x + std::max<long long>(w, 0), INT_MAX)),
+      static_cast<LONG>(std::min<long long>(y + std::max<long long>(h, 0), INT_MAX))};
+  const RECT at = ScaledRect(layout, owner->scale);
+  HWND hwnd = CreateWindowExA(cls.exStyle, cls.platformClass, caption.c_str(), cls.style, at.left,
+                              at.top, at.right - at.left, at.bottom - at.top, parent,
                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(number & 0xFFFF)),
                               Instance(), nullptr);
   if (!hwnd) return 0;
@@ -112,11 +118,12 @@ ControlHandle MakeControl(Kind kind, int number, int x, int y, int w, int h,
   record->kind = &cls;
   record->window = window;
   record->order = ++Controls().made;
+  record->layout = layout;
   SetPropA(hwnd, kNumberProperty, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(number) + 1));
   record->oldProcedure = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProcedure)));
   SetWindowLongPtrA(hwnd, GWLP_ID, number);
-  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+  SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(GuiFont(owner)), TRUE);
   // The kit imposes no length limit on typed text (0 = the largest limit).
   if (kind == Kind::kEditField) SendMessageA(hwnd, EM_SETLIMITTEXT, 0, 0);
   return reinterpret_cast<ControlHandle>(hwnd);

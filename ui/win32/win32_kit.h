@@ -17,7 +17,6 @@
 
 namespace kit {
 
-
 // A control raises its own event by posting this to its top-level window:
 // wParam is the control number, lParam the event type.
 constexpr UINT kControlEventMessage = WM_APP + 1;
@@ -26,12 +25,23 @@ constexpr UINT kControlEventMessage = WM_APP + 1;
 constexpr WORD kNextControlCommand = 64001;
 constexpr WORD kPreviousControlCommand = 64002;
 
+// The density the caller's sizes and positions are given in.
+constexpr int kBaseDpi = 96;
+
 struct WindowRecord {
   HWND hwnd = nullptr;
   ACCEL accelerators[2] = {};
   HACCEL acceleratorTable = nullptr;
   bool sizedOut = false;        // minimised or maximised
   HBRUSH background = nullptr;  // never set by this system; deleted with the window
+  // The layout: the client size as the caller gave it, the style, the DPI
+  // of the window's screen and the scale the window is laid out at.
+  int width = 0;
+  int height = 0;
+  DWORD style = 0;
+  int dpi = kBaseDpi;
+  double scale = 1.0;
+  HFONT font = nullptr;  // the controls' font made for the scale; nullptr: the stock one
 };
 
 struct ControlClass;
@@ -42,6 +52,7 @@ struct ControlRecord {
   WNDPROC oldProcedure = nullptr;  // the platform's procedure the kit replaced
   int window = 0;                  // the kit window it lives in
   std::uint64_t order = 0;         // creation order, for Tab navigation
+  RECT layout = {};                // position and size as the caller gave them
   // Image controls: the shown handle and the bitmap drawn from it.
   ImageHandle image = nullptr;
   HBITMAP bitmap = nullptr;
@@ -101,6 +112,42 @@ bool ImageNotify(ControlRecord& record, UINT message, WPARAM wParam, LPARAM lPar
 void ImageRelease(ControlRecord& record);
 std::intptr_t ImageGetState(const ControlRecord& record);
 void ImageSetState(ControlRecord& record, std::intptr_t value);
+
+// Screen density (dpi.cpp). The DPI of the screen a window is on.
+int WindowDpi(HWND hwnd);
+// Widens a client rectangle to the outer frame of `style` at `dpi`.
+void FrameAround(RECT* rect, DWORD style, int dpi);
+// A caller's value in screen pixels at `scale`.
+int Scaled(int value, double scale);
+// The scale of a window of client size width x height at `dpi`: dpi / 96,
+// or the largest scale at which the framed window fits the monitor's work
+// area, and never below 1.
+double ScaleFor(int dpi, HMONITOR monitor, int width, int height, DWORD style);
+// The stock GUI font's face at its 96-DPI size times `scale`; nullptr at
+// 96 DPI on a 96-DPI system, where the stock font itself serves. The caller
+// deletes it.
+HFONT MakeGuiFont(int dpi, double scale);
+// The font of a window's controls.
+HFONT GuiFont(const WindowRecord* window);
+
+// Layout at a scale (scaling.cpp). Gives a window the scale and font for
+// `dpi` on `monitor`; returns the font it replaced, which the caller deletes
+// once no control uses it any more.
+HFONT SetScale(WindowRecord& record, int dpi, HMONITOR monitor);
+// The outer size of a window at its scale.
+SIZE FrameSize(const WindowRecord& record);
+// Corrects the outer size so that the client area is exactly the caller's
+// size times the scale, whatever frame the system drew (a frame computed
+// for the DPI can differ from the one drawn by a pixel or, when the density
+// changed without the system's own scaling, by more).
+void FitClient(const WindowRecord& record);
+// A caller's rectangle in screen pixels at `scale`: its edges are scaled, so
+// that controls that touch keep touching.
+RECT ScaledRect(const RECT& layout, double scale);
+// Lays window `number` and its controls out again for `dpi`, its frame's
+// top-left corner at the one Windows suggests, and queues
+// ScaleChangedEvent.
+void OnDpiChanged(int number, int dpi, const RECT& suggested);
 
 // Set by the window procedure when a menu or accelerator command other than
 // Tab navigation arrives; taken by WaitEvent.

@@ -69,6 +69,7 @@ void DestroyKitWindow(int number) {
   UnregisterClassA(ClassNameOf(number).text, Instance());
   if (record->acceleratorTable) DestroyAcceleratorTable(record->acceleratorTable);
   if (record->background) DeleteObject(record->background);
+  if (record->font) DeleteObject(record->font);  // its controls are gone
   State().windows.release(number);
   ForgetWindowEvents(number);
   if (State().current == number) State().current = -1;
@@ -93,6 +94,36 @@ void PlaceWindow(std::uint32_t flags, int* x, int* y, int* w, int* h) {
     *x = CW_USEDEFAULT;
     *y = CW_USEDEFAULT;
   }
+}
+
+// A new window on a screen above 96 DPI: its scale and font, and its frame
+// resized to hold the scaled client area, placed as the flags ask (a
+// position given by the caller is scaled too, and kept on the work area).
+// Nothing changes on a 96-DPI screen.
+void ScaleNewWindow(WindowRecord& record, std::uint32_t place, int x, int y) {
+  const int dpi = WindowDpi(record.hwnd);
+  if (dpi == kBaseDpi) return;
+  HMONITOR monitor = MonitorFromWindow(record.hwnd, MONITOR_DEFAULTTONEAREST);
+  SetScale(record, dpi, monitor);
+  const SIZE size = FrameSize(record);
+  int w = size.cx, h = size.cy;
+  UINT flags = SWP_NOZORDER | SWP_NOACTIVATE;
+  if (place & (WindowCentreOnScreen | WindowCentreOnParent)) {
+    PlaceWindow(place, &x, &y, &w, &h);
+  } else if (x == kDefaultPosition || y == kDefaultPosition) {
+    flags |= SWP_NOMOVE;
+  } else {
+    x = Scaled(x, record.scale);
+    y = Scaled(y, record.scale);
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoA(monitor, &info)) {
+      x = std::max<int>(info.rcWork.left, std::min<int>(x, info.rcWork.right - w));
+      y = std::max<int>(info.rcWork.top, std::min<int>(y, info.rcWork.bottom - h));
+    }
+  }
+  SetWindowPos(record.hwnd, nullptr, x, y, w, h, flags);
+  FitClient(record);
 }
 
 void BuildAccelerators(WindowRecord& record) {
@@ -193,6 +224,14 @@ LRESULT CALLBACK WindowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) QueueWindowEvent(ActivateWindowEvent, number);
       break;
+    case WM_DPICHANGED: {
+      // Windows suggests where the frame goes; the size is the kit's own.
+      RECT suggested;
+      GetWindowRect(hwnd, &suggested);
+      if (lParam != 0) suggested = *reinterpret_cast<const RECT*>(lParam);
+      OnDpiChanged(number, LOWORD(wParam), suggested);
+      return 0;
+    }
     case WM_CLOSE:
       // Only reported: the caller decides whether the window goes.
       QueueWindowEvent(CloseWindowEvent, number);
@@ -242,10 +281,13 @@ ControlHandle MakeWindow(int number, int x, int y, int width, int height, std::s
   const std::uint32_t place = style & kit::kKitFlags;
   style &= ~kit::kKitFlags;
 
-  RECT frame = {0, 0, std::max(width, 0), std::max(height, 0)};
+  width = std::max(width, 0);
+  height = std::max(height, 0);
+  RECT frame = {0, 0, width, height};
   AdjustWindowRect(&frame, style, FALSE);
   int w = frame.right - frame.left;
   int h = frame.bottom - frame.top;
+  const int givenX = x, givenY = y;
   kit::PlaceWindow(place, &x, &y, &w, &h);
 
   if (!kit::RegisterWindowClass(number)) return 0;
@@ -259,6 +301,12 @@ ControlHandle MakeWindow(int number, int x, int y, int width, int height, std::s
   }
   kit::WindowRecord* record = kit::State().windows.allocate(number);
   record->hwnd = hwnd;
+  record->width = width;
+  record->height = height;
+  record->style = style;
+  // Before the window is marked with its number: the resizing raises no
+  // window events.
+  kit::ScaleNewWindow(*record, place, givenX, givenY);
   SetWindowLongPtrA(hwnd, GWLP_USERDATA, static_cast<LONG_PTR>(number) + 1);
   if (!(place & WindowInvisible)) {
     int show = SW_SHOWNORMAL;
