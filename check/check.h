@@ -15,6 +15,10 @@
 // before anything is inflated. Two jobs each holding one such entry stay
 // within a few hundred MiB.
 constexpr std::uint64_t kMaxEntryBytes = 256ull * 1024 * 1024;
+// The most one archive may inflate: three entries at the cap. Checked
+// against the sum of the stored sizes before anything is inflated, and
+// against the bytes that come out while inflating.
+constexpr std::uint64_t kMaxArchiveBytes = 3 * kMaxEntryBytes;
 // The width of the thumbnails in the HTML report.
 constexpr int kThumbnailWidth = 240;
 
@@ -27,8 +31,9 @@ struct CheckOptions {
 
 // What one archive holds and what was found wrong with it.
 struct ProofReport {
-  std::string file;       // the path as given or found (program text)
-  bool readable = false;  // the archive could be opened as a zip
+  std::string file;                 // the path as given or found (program text)
+  bool readable = false;            // the archive could be opened as a zip
+  std::uint64_t inflatedBytes = 0;  // never more than kMaxArchiveBytes
   std::vector<std::string> problems;
   std::vector<std::string> notes;  // parts of the name found absent
 

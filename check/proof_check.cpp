@@ -86,7 +86,8 @@ void ReadContents(const ArchiveSource& source, ProofReport* report, Contents* co
     }
     return wanted;
   };
-  report->readable = ReadEntries(source, wantOrList, take, &report->problems);
+  report->readable =
+      ReadEntries(source, wantOrList, take, &report->problems, &report->inflatedBytes);
   FinishCounted(&report->problems, "unexpected entries", contents->unexpected);
 }
 
