@@ -159,7 +159,7 @@ void CheckOverlaps(std::vector<Record>* records, std::uint64_t directoryStart, K
   for (Record& r : *records) {
     if (r.end > r.offset) order.push_back(&r);
   }
-  std::sort(order.begin(), order.end(),
+  std::stable_sort(order.begin(), order.end(),
             [](const Record* a, const Record* b) { return a->offset < b->offset; });
   Record* reach = nullptr;  // the entry reaching furthest so far
   for (Record* r : order) {
