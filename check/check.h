@@ -19,6 +19,10 @@ constexpr std::uint64_t kMaxEntryBytes = 256ull * 1024 * 1024;
 // against the sum of the stored sizes before anything is inflated, and
 // against the bytes that come out while inflating.
 constexpr std::uint64_t kMaxArchiveBytes = 3 * kMaxEntryBytes;
+// The most bytes inflated for one archive: the stored sizes (at most
+// kMaxArchiveBytes), plus the one byte per entry (of at most 65,536 read)
+// that shows it inflating past its stored size.
+constexpr std::uint64_t kMaxInflatedBytes = kMaxArchiveBytes + 0x10000;
 // The width of the thumbnails in the HTML report.
 constexpr int kThumbnailWidth = 240;
 
@@ -33,7 +37,7 @@ struct CheckOptions {
 struct ProofReport {
   std::string file;                 // the path as given or found (program text)
   bool readable = false;            // the archive could be opened as a zip
-  std::uint64_t inflatedBytes = 0;  // never more than kMaxArchiveBytes
+  std::uint64_t inflatedBytes = 0;  // never more than kMaxInflatedBytes
   std::vector<std::string> problems;
   std::vector<std::string> notes;  // parts of the name found absent
 

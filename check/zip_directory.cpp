@@ -160,7 +160,7 @@ void CheckOverlaps(std::vector<Record>* records, std::uint64_t directoryStart, K
     if (r.end > r.offset) order.push_back(&r);
   }
   std::stable_sort(order.begin(), order.end(),
-            [](const Record* a, const Record* b) { return a->offset < b->offset; });
+                   [](const Record* a, const Record* b) { return a->offset < b->offset; });
   Record* reach = nullptr;  // the entry reaching furthest so far
   for (Record* r : order) {
     if (reach != nullptr && r->offset < reach->end) {

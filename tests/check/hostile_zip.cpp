@@ -89,16 +89,18 @@ std::string LocalBlock(const Entry& e) {
   const std::string packed = Packed(e);
   std::string block;
   Put(&block, 0x04034b50, 4);
-  std::string common = Common(e, packed, Flags(e) ^ e.localFlagsXor,
-                              e.descriptor ? 0 : Crc(e) ^ e.localCrcXor,
-                              e.descriptor ? 0 : Size(e) ^ e.localSizeXor);
+  std::string common =
+      Common(e, packed, Flags(e) ^ e.localFlagsXor, e.descriptor ? 0 : Crc(e) ^ e.localCrcXor,
+             e.descriptor ? 0 : Size(e) ^ e.localSizeXor);
   if (e.descriptor) common.replace(14, 4, std::string(4, '\0'));
   const std::string& name = e.localName.empty() ? e.name : e.localName;
-  common.replace(22, 2, std::string{static_cast<char>(name.size() & 0xFF),
-                                    static_cast<char>(name.size() >> 8)});
+  common.replace(
+      22, 2,
+      std::string{static_cast<char>(name.size() & 0xFF), static_cast<char>(name.size() >> 8)});
   const std::string& extra = e.localExtra.empty() ? e.extra : e.localExtra;
-  common.replace(24, 2, std::string{static_cast<char>(extra.size() & 0xFF),
-                                    static_cast<char>(extra.size() >> 8)});
+  common.replace(
+      24, 2,
+      std::string{static_cast<char>(extra.size() & 0xFF), static_cast<char>(extra.size() >> 8)});
   block += common + name + extra + packed;
   if (e.descriptor) {
     Put(&block, 0x08074b50, 4);

@@ -24,14 +24,14 @@ struct Entry {
   std::uint32_t localFlagsXor = 0, localCrcXor = 0, localSizeXor = 0;
   // Both headers.
   std::uint32_t flags = 0;  // general-purpose flags besides encryption
-  std::string extra = {};  // extra field
+  std::string extra = {};   // extra field
   // Directory only.
   std::uint32_t madeBy = 20;    // version made by: host system << 8 | version
   std::uint32_t external = 0;   // external attributes
   std::uint32_t packedXor = 0;  // compressed size as both headers say it
   bool uncounted = false;       // left out of the end record's count
-  int nestedIn = -1;  // local header and data are the stored data of that entry
-  int headerOf = -1;  // the record points at that entry's local header
+  int nestedIn = -1;            // local header and data are the stored data of that entry
+  int headerOf = -1;            // the record points at that entry's local header
   // A data descriptor after the data (flag 8, zeros in the local header).
   bool descriptor = false;
   std::uint32_t descriptorCrcXor = 0;

@@ -29,6 +29,8 @@ grep -q "  ok$" <<<"$out" || fail "the packed proof is not ok: $out"
 grep -qx "1 proofs: 1 ok, 0 with problems" <<<"$out" || fail "no summary line: $out"
 check --tracks "$GAME/Tracks" "$proof"
 [ "$code" -eq 0 ] || fail "the packed proof against its own track: exit $code: $out"
+# Other readers list the same entries with the same bytes.
+python3 "$(dirname "$0")/other_readers.py" "$LIST_ENTRIES" "$proof" || fail "other readers disagree"
 
 check "$proof" "$WORK/missing.zip"
 [ "$code" -eq 2 ] || fail "a missing path: exit $code, expected 2"
