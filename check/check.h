@@ -109,11 +109,17 @@ std::string FormatRaceLength(const ProofReport& report);
 // "ok" or the problems joined by "; ".
 std::string Verdict(const ProofReport& report);
 
+// The text with every control character (C0, DEL, C1) shown as a visible
+// escape ("\x1B", "\u009B"), so that nothing from an archive can move the
+// cursor, redraw the table or cut the output.
+std::string TerminalText(const std::string& utf8);
 // The terminal table: one aligned line per archive, then the summary line.
 std::string TerminalTable(const std::vector<ProofReport>& reports);
 // "N proofs: N ok, N with problems"
 std::string SummaryLine(const std::vector<ProofReport>& reports);
-// The CSV file's text (RFC 4180, CRLF line ends, UTF-8).
+// The CSV file's text (RFC 4180, CRLF line ends, UTF-8). A cell that a
+// spreadsheet would read as a formula (starting with "=", "+", "-", "@",
+// TAB or CR, and not a plain number) starts with "'".
 std::string CsvReport(const std::vector<ProofReport>& reports);
 // The self-contained HTML page: standings per race, problems marked.
 std::string HtmlReport(const std::vector<ProofReport>& reports);

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -86,6 +87,7 @@ std::string Parse(const std::vector<std::string>& args, Arguments* a) {
     } else {
       return "unknown option " + arg;
     }
+    if (value.empty()) return arg + " needs a value";
     if (arg == "--tracks") {
       if (!IsFolder(value)) return "--tracks: no such folder: " + value;
       a->options.tracksDir = value;
@@ -113,6 +115,11 @@ std::string Parse(const std::vector<std::string>& args, Arguments* a) {
     }
   }
   return std::string();
+}
+
+// A message for the terminal: UTF-8, control characters made visible.
+std::string Shown(const std::string& cp1252) {
+  return TerminalText(platform::Cp1252ToUtf8(cp1252));
 }
 
 std::string Lower(std::string text) {
@@ -145,6 +152,53 @@ void CollectFolder(const std::string& folder, int depth, std::vector<std::string
       out->push_back(path);
     }
   }
+}
+
+// The path as one text per file: separators doubled or at the end, and
+// "." parts, dropped; ASCII letters in one case, as Windows names compare.
+std::string SamePathKey(const std::string& path) {
+  std::string key;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find('\\', start);
+    if (end == std::string::npos) end = path.size();
+    const std::string part = path.substr(start, end - start);
+    if (!(part.empty() && start > 0) && part != ".") {
+      if (!key.empty() || start > 0) key += '\\';
+      key += Lower(part);
+    }
+    start = end + 1;
+  }
+  return key;
+}
+
+// True when the file exists and is a zip archive by its name or its first bytes.
+bool IsZipFile(const std::string& path) {
+  const std::uint32_t a = platform::FileAttributes(path);
+  if (a == platform::kInvalidAttributes || (a & platform::kAttrDirectory) != 0) return false;
+  if (path.size() >= 4 && Lower(path.substr(path.size() - 4)) == ".zip") return true;
+  platform::File* file = platform::OpenFile(path, platform::OpenMode::kReadAny);
+  if (file == nullptr) return false;
+  char head[4] = {};
+  const bool read = platform::ReadFile(file, head, 4) == 4;
+  platform::CloseFile(file);
+  return read && head[0] == 'P' && head[1] == 'K' &&
+         ((head[2] == 3 && head[3] == 4) || (head[2] == 5 && head[3] == 6));
+}
+
+// An empty text when `report` may be written, otherwise why not (UTF-8): a
+// report never replaces an archive, whether it is being checked or not.
+std::string RefuseReport(const std::string& option, const std::string& report,
+                         const std::vector<std::string>& files) {
+  if (report.empty()) return std::string();
+  const std::string key = SamePathKey(report);
+  for (const std::string& f : files) {
+    if (SamePathKey(f) == key) {
+      return option + ": " + platform::DisplayPath(report) + " is one of the archives to check";
+    }
+  }
+  if (IsZipFile(report)) return option + ": " + platform::DisplayPath(report) + " is a zip archive";
+  return std::string();
 }
 
 std::string FileNameOf(const std::string& path) {
@@ -185,12 +239,23 @@ std::vector<ProofReport> CheckAll(const std::vector<std::string>& files,
   return reports;
 }
 
+// Writes the report under a new temporary name beside it, then renames it
+// into place: a failed run never leaves half a report.
 bool WriteText(const std::string& path, const std::string& text) {
-  platform::File* file = platform::OpenFile(path, platform::OpenMode::kCreateWrite);
+  std::string temporary;
+  platform::File* file = nullptr;
+  for (int i = 0; i < 100 && file == nullptr; ++i) {
+    temporary = path + ".part" + std::to_string(i);
+    file = platform::OpenFile(temporary, platform::OpenMode::kCreateNew);
+  }
   if (file == nullptr) return false;
   const bool written =
       platform::WriteFile(file, text.data(), static_cast<std::int64_t>(text.size()));
-  return platform::CloseFile(file) && written;
+  if (platform::CloseFile(file) && written && platform::ReplaceFileWith(temporary, path)) {
+    return true;
+  }
+  platform::DeleteFileAt(temporary);
+  return false;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -210,30 +275,44 @@ int RunCheck(const std::vector<std::string>& args, bool explorerDrop, std::strin
     return 0;
   }
   if (!problem.empty()) {
-    std::fprintf(stderr, "lapbundle-check: %s\n%s", platform::Cp1252ToUtf8(problem).c_str(),
-                 kUsage);
+    std::fprintf(stderr, "lapbundle-check: %s\n%s", Shown(problem).c_str(), kUsage);
     return 2;
   }
   if (explorerDrop && a.html.empty()) a.html = FolderOf(a.paths.front()) + kReportName;
+  // Every archive once, in the order first reached.
   std::vector<std::string> files;
+  std::set<std::string> seen;
+  std::string refused;
   for (const std::string& p : a.paths) {
+    std::vector<std::string> found;
     if (IsFolder(p)) {
-      CollectFolder(p, 0, &files);
+      CollectFolder(p, 0, &found);
     } else {
-      files.push_back(p);
+      found.push_back(p);
     }
+    if (found.empty() && refused.empty()) refused = "no archive in " + platform::DisplayPath(p);
+    for (const std::string& f : found) {
+      if (seen.insert(SamePathKey(f)).second) files.push_back(f);
+    }
+  }
+  if (refused.empty()) refused = RefuseReport("--csv", a.csv, files);
+  if (refused.empty()) refused = RefuseReport("--html", a.html, files);
+  if (!refused.empty()) {
+    std::fprintf(stderr, "lapbundle-check: %s\n", TerminalText(refused).c_str());
+    return 2;
   }
   const unsigned cores = std::thread::hardware_concurrency();
   const int jobs = a.jobs > 0 ? a.jobs : static_cast<int>(cores > 0 ? cores : 1);
   const std::vector<ProofReport> reports = CheckAll(files, a.options, jobs);
-  std::fputs(TerminalTable(reports).c_str(), stdout);
+  const std::string table = TerminalTable(reports);
+  std::fwrite(table.data(), 1, table.size(), stdout);
   std::fflush(stdout);
   int status =
       std::all_of(reports.begin(), reports.end(), [](const ProofReport& r) { return r.ok(); }) ? 0
                                                                                                : 1;
   if (!a.csv.empty() && !WriteText(a.csv, CsvReport(reports))) {
     std::fprintf(stderr, "lapbundle-check: cannot write %s\n",
-                 platform::Cp1252ToUtf8(a.csv).c_str());
+                 TerminalText(platform::DisplayPath(a.csv)).c_str());
     status = 1;
   }
   if (!a.html.empty()) {
@@ -241,7 +320,7 @@ int RunCheck(const std::vector<std::string>& args, bool explorerDrop, std::strin
       if (reportPath != nullptr) *reportPath = a.html;
     } else {
       std::fprintf(stderr, "lapbundle-check: cannot write %s\n",
-                   platform::Cp1252ToUtf8(a.html).c_str());
+                   TerminalText(platform::DisplayPath(a.html)).c_str());
       status = 1;
     }
   }

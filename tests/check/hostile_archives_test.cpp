@@ -146,6 +146,26 @@ TEST(CheckProof, ArchivesThatDoNotOpen) {
   }
 }
 
+TEST(CheckProof, EveryRepeatedProblemIsSummedUp) {
+  std::vector<Entry> entries = Proof();
+  for (int i = 0; i < 5; ++i) {
+    const std::string n = std::to_string(i);
+    entries.push_back({"e" + n, "x"});
+    entries.back().encrypted = true;
+    entries.push_back({"m" + n, "x", 12});
+    entries.push_back({"l" + n, "x", 0});
+    entries.back().storedSize = (256u << 20) + 1;
+  }
+  const ProofReport r = Check(Zip(entries));
+  for (const char* summed :
+       {"2 more encrypted entries", "2 more entries of other compression methods",
+        "2 more entries larger than 256 MiB"}) {
+    EXPECT_TRUE(Has(r, summed)) << summed << ": " << Verdict(r);
+  }
+  EXPECT_TRUE(Has(r, "entry \"e2\" is encrypted"));
+  EXPECT_FALSE(Has(r, "entry \"e3\" is encrypted"));
+}
+
 TEST(CheckProof, ManyTinyEntriesAreSummedUp) {
   std::vector<Entry> entries = Proof();
   for (int i = static_cast<int>(entries.size()); i < 65535; ++i) {

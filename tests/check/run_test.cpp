@@ -1,0 +1,89 @@
+// The program over real files: which paths it refuses before checking
+// anything, and how it writes its reports.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "check/check.h"
+#include "platform/console.h"
+#include "platform/platform.h"
+#include "tests/check/hostile_zip.h"
+#include "tests/testing/temp_folder.h"
+
+namespace {
+
+class Run : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    proof_ = hostile::Zip(hostile::Proof());
+    folder_.write("proofs/a.zip", proof_);
+    folder_.write("proofs/b.zip", proof_);
+  }
+  void TearDown() override { platform::ResetFaults(); }
+  std::string In(const std::string& relative) const { return folder_.programPath(relative); }
+  int Check(const std::vector<std::string>& args) {
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const int status = RunCheck(args, false, nullptr);
+    out_ = testing::internal::GetCapturedStdout();
+    err_ = testing::internal::GetCapturedStderr();
+    return status;
+  }
+
+  TempFolder folder_;
+  std::string proof_, out_, err_;
+};
+
+TEST_F(Run, ReportPathThatIsAnArchiveIsRefused) {
+  folder_.write("other.zip", "not checked");
+  folder_.write("report.dat", std::string("PK\x05\x06", 4) + std::string(18, '\0'));
+  folder_.write("input.dat", proof_);
+  const std::vector<std::vector<std::string>> refused = {
+      {"--csv", In("proofs\\a.zip"), In("proofs\\b.zip")},
+      {"--html", In("proofs\\.\\B.ZIP"), In("proofs")},
+      {"--csv", In("other.zip"), In("proofs")},
+      {"--html=" + In("report.dat"), In("proofs")},
+      {"--csv=" + In("input.dat"), In("input.dat")},
+  };
+  for (const auto& args : refused) {
+    EXPECT_EQ(Check(args), 2) << args[0] << " " << args[1];
+    EXPECT_EQ(out_, "") << args[0];
+  }
+  EXPECT_EQ(folder_.read("proofs/a.zip"), proof_);
+  EXPECT_EQ(folder_.read("proofs/b.zip"), proof_);
+  EXPECT_EQ(folder_.read("other.zip"), "not checked");
+  EXPECT_EQ(folder_.read("input.dat"), proof_);
+}
+
+TEST_F(Run, EmptyReportOptionsAreErrors) {
+  EXPECT_EQ(Check({"--csv=", In("proofs")}), 2);
+  EXPECT_EQ(Check({"--html=", In("proofs")}), 2);
+  EXPECT_EQ(out_, "");
+}
+
+TEST_F(Run, PathWithoutArchivesIsAnError) {
+  folder_.write("empty/readme.txt", "x");
+  EXPECT_EQ(Check({In("proofs"), In("empty")}), 2);
+  EXPECT_EQ(out_, "");
+  EXPECT_NE(err_.find("no archive in " + platform::DisplayPath(In("empty"))), std::string::npos)
+      << err_;
+}
+
+TEST_F(Run, EachArchiveIsCheckedOnce) {
+  EXPECT_EQ(Check({In("proofs"), In("proofs\\a.zip"), In("proofs\\\\b.zip"), In("proofs\\")}), 1);
+  EXPECT_NE(out_.find("2 proofs: "), std::string::npos) << out_;
+}
+
+TEST_F(Run, FailedReportLeavesTheOldOne) {
+  folder_.write("report.csv", "old");
+  platform::FailNthCall(platform::Op::kWrite, 1, true);
+  EXPECT_EQ(Check({"--csv", In("report.csv"), In("proofs")}), 1);
+  platform::ResetFaults();
+  EXPECT_EQ(folder_.read("report.csv"), "old");
+  EXPECT_EQ(Check({"--csv", In("report.csv"), In("proofs")}), 1);
+  EXPECT_EQ(folder_.read("report.csv").rfind("file,verdict,", 0), 0u);
+  EXPECT_FALSE(folder_.exists("report.csv.part0"));
+}
+
+}  // namespace
