@@ -91,8 +91,8 @@ void ReadContents(const ArchiveSource& source, ProofReport* report, Contents* co
   FinishCounted(&report->problems, "unexpected entries", contents->unexpected);
 }
 
-// The official track file for a track path, read as the tool reads it: at
-// most the file buffer's size. False when there is none.
+// The official track file for a track path, whole up to the entry cap (one
+// byte more shows that it is larger). False when there is none.
 bool ReadOfficialTrack(const std::string& tracksDir, const std::string& trackPath,
                        std::string* bytes) {
   if (trackPath.empty() || !staysInsideTracks(trackPath)) return false;
@@ -102,11 +102,17 @@ bool ReadOfficialTrack(const std::string& tracksDir, const std::string& trackPat
   // platform's own file calls keep counts for tests.
   std::FILE* file = std::fopen(platform::HostPath(dir + trackPath + ".trk").c_str(), "rb");
   if (file == nullptr) return false;
-  bytes->assign(static_cast<std::size_t>(kGameFileMax), '\0');
-  const std::size_t got = std::fread(bytes->data(), 1, bytes->size(), file);
+  std::string chunk(1 << 20, '\0');
+  bytes->clear();
+  while (bytes->size() <= kMaxEntryBytes) {
+    const std::size_t room = static_cast<std::size_t>(
+        std::min<std::uint64_t>(chunk.size(), kMaxEntryBytes + 1 - bytes->size()));
+    const std::size_t got = std::fread(chunk.data(), 1, room, file);
+    bytes->append(chunk.data(), got);
+    if (got < room) break;
+  }
   const bool failed = std::ferror(file) != 0;  // a folder, for one
   std::fclose(file);
-  bytes->resize(got);
   return !failed;
 }
 
@@ -148,6 +154,8 @@ void CheckRace(const Contents& contents, const CheckOptions& options, ProofRepor
   report->lengthMode = save.lengthMode;
   report->blockIndex = save.blockIndex;
   report->raceTimeMs = save.resultTime;
+  // The game never writes a time below zero.
+  if (save.resultTime < 0) report->problems.push_back("race time below zero");
 
   std::string official;
   const bool haveOfficial =

@@ -136,6 +136,21 @@ TEST(CheckProof, OfficialTrackStandsInForAMissingOne) {
   EXPECT_TRUE(Has(none, "number not checked: no track file")) << Verdict(none);
 }
 
+TEST(CheckProof, OfficialTrackIsComparedWhole) {
+  std::string track = Text(sample::TrackFileBytes(kGame));
+  for (int i = 0; track.size() < 2500000; ++i) track += static_cast<char>(i * 31 >> 3);
+  TempFolder tracks;
+  tracks.write("Hills/Oakfield.trk", track);
+  CheckOptions options;
+  options.tracksDir = tracks.program();
+  std::vector<Entry> entries = Proof();
+  entries[2].data = track;
+  EXPECT_TRUE(Check(Zip(entries), kName + ".zip", options).ok());
+  entries[2].data[2400000] ^= 1;
+  EXPECT_TRUE(Has(Check(Zip(entries), kName + ".zip", options),
+                  "track file differs from the official one from byte 2400000"));
+}
+
 TEST(CheckProof, ArchivesThatDoNotOpen) {
   const std::string zip = Zip(Proof());
   for (const std::string& bytes :

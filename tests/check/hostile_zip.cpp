@@ -309,6 +309,13 @@ const std::vector<DamageRow> kDamageRows = {
        e->push_back(inner);
      },
      "entries \"outer.txt\" and \"x.txt\" overlap"},
+    {"race time below zero",
+     [](auto* e) {
+       sample::GameOptions game;
+       game.resultTime = -1;
+       (*e)[1].data = Text(sample::SaveGameBytes(game));
+     },
+     "race time below zero"},
     {"sizes add up past the cap",
      [](auto* e) {
        for (Entry& x : *e) x.storedSize = 256u << 20;

@@ -91,6 +91,19 @@ TEST(Reports, StandingsRankByTimeWithNoResultLast) {
   EXPECT_NE(two.find("\\Hills\\Oakfield, 10 laps"), std::string::npos);
 }
 
+TEST(Reports, ProofsWithProblemsTakeNoRank) {
+  ProofReport negative = Race("neg.zip", "Neg", -1);
+  negative.problems = {"race time below zero"};
+  ProofReport slow = Race("slow.zip", "Slow", 1900000);
+  slow.problems = {"packed as x"};
+  const std::string page = HtmlReport({negative, slow, Race("good.zip", "Good", 1850000)});
+  const std::string first = "<td class=\"num\">1</td>";
+  EXPECT_LT(page.find(first), page.find("Good"));
+  EXPECT_LT(page.find("Good"), page.find("Neg"));
+  EXPECT_EQ(page.find("<td class=\"num\">2</td>"), std::string::npos) << page;
+  EXPECT_EQ(page.find(first, page.find(first) + 1), std::string::npos);
+}
+
 TEST(Reports, RaceTimeAndNumberFormats) {
   EXPECT_EQ(FormatRaceTime(0), "0:00.000");
   EXPECT_EQ(FormatRaceTime(1850000), "30:50.000");
