@@ -2,6 +2,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
 
 #include "check/check_internal.h"
 #include "platform/platform.h"
@@ -15,7 +18,15 @@ ArchiveBytes::ArchiveBytes(const ArchiveSource& source) {
     open_ = true;
     return;
   }
-  file_ = std::fopen(platform::HostPath(source.path).c_str(), "rb");
+  // Only a regular file is opened: opening a pipe would wait for a writer.
+  const std::string host = platform::HostPath(source.path);
+  std::error_code error;
+  const auto type = std::filesystem::status(host, error).type();
+  if (!error && type != std::filesystem::file_type::regular) {
+    notRegular_ = true;
+    return;
+  }
+  file_ = std::fopen(host.c_str(), "rb");
   if (file_ == nullptr) return;
   const std::int64_t end =
       platform::SeekStdio(file_, 0, SEEK_END) ? platform::TellStdio(file_) : -1;

@@ -32,6 +32,8 @@ class ArchiveBytes {
   ArchiveBytes& operator=(const ArchiveBytes&) = delete;
 
   bool open() const { return open_; }
+  // True when the path names a pipe, a device or a folder (it is not opened).
+  bool notRegular() const { return notRegular_; }
   std::uint64_t size() const { return size_; }
   // Copies `count` bytes from `at`; false when they are not all there.
   bool Read(std::uint64_t at, std::size_t count, unsigned char* out);
@@ -43,6 +45,7 @@ class ArchiveBytes {
   std::uint64_t size_ = 0;
   std::uint64_t position_ = kUnknown;
   bool open_ = false;
+  bool notRegular_ = false;
 };
 
 // Reads the archive's structure as strictly as the strictest common reader:
@@ -79,6 +82,19 @@ bool ReadEntries(const ArchiveSource& source, const WantEntry& want, const TakeE
 // by FinishCounted.
 void AddCounted(std::vector<std::string>* problems, const std::string& text, int* count);
 void FinishCounted(std::vector<std::string>* problems, const std::string& kind, int count);
+
+// The archives (".zip" in any case) of a folder and its subfolders, in name
+// order per folder, appended to *out. Links to folders inside it are not
+// followed.
+void CollectArchives(const std::string& folder, std::vector<std::string>* out);
+// A program path as one text per file: doubled and final separators and
+// "." parts dropped, ASCII letters in one case (as Windows compares names).
+std::string SamePathKey(const std::string& path);
+// An empty text when a report (option `option`) may be written to `report`,
+// otherwise why not (UTF-8): it names one of `files`, or an existing zip
+// archive (by its name or its first bytes).
+std::string RefuseReport(const std::string& option, const std::string& report,
+                         const std::vector<std::string>& files);
 
 // The part of a file name before its last ".", and the part after it in
 // lower case ASCII (without the dot).

@@ -11,13 +11,17 @@
 #include <vector>
 
 #include "check/check.h"
+#include "check/check_internal.h"
 #include "platform/console.h"
 #include "platform/platform.h"
+
+using check::CollectArchives;
+using check::RefuseReport;
+using check::SamePathKey;
 
 namespace {
 
 constexpr int kMaxJobs = 64;
-constexpr int kMaxFolderDepth = 64;
 constexpr char kReportName[] = "lapbundle-report.html";
 
 const char kUsage[] =
@@ -122,85 +126,6 @@ std::string Shown(const std::string& cp1252) {
   return TerminalText(platform::Cp1252ToUtf8(cp1252));
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-// The archives of a folder and its subfolders, in name order per folder.
-void CollectFolder(const std::string& folder, int depth, std::vector<std::string>* out) {
-  if (depth > kMaxFolderDepth) return;
-  std::string base = folder;
-  if (base.empty() || base.back() != '\\') base += '\\';
-  platform::Search* search = nullptr;
-  platform::FoundEntry entry;
-  std::vector<platform::FoundEntry> found;
-  if (platform::StartSearch(base + "*", &search, &entry) != platform::SearchStart::kFound) return;
-  do {
-    if (entry.name != "." && entry.name != "..") found.push_back(entry);
-  } while (platform::ContinueSearch(search, &entry));
-  platform::EndSearch(search);
-  std::sort(found.begin(), found.end(),
-            [](const auto& x, const auto& y) { return x.name < y.name; });
-  for (const platform::FoundEntry& e : found) {
-    const std::string path = base + e.name;
-    if ((e.attributes & platform::kAttrDirectory) != 0) {
-      CollectFolder(path, depth + 1, out);
-    } else if (e.name.size() > 4 && Lower(e.name.substr(e.name.size() - 4)) == ".zip") {
-      out->push_back(path);
-    }
-  }
-}
-
-// The path as one text per file: separators doubled or at the end, and
-// "." parts, dropped; ASCII letters in one case, as Windows names compare.
-std::string SamePathKey(const std::string& path) {
-  std::string key;
-  std::size_t start = 0;
-  while (start <= path.size()) {
-    std::size_t end = path.find('\\', start);
-    if (end == std::string::npos) end = path.size();
-    const std::string part = path.substr(start, end - start);
-    if (!(part.empty() && start > 0) && part != ".") {
-      if (!key.empty() || start > 0) key += '\\';
-      key += Lower(part);
-    }
-    start = end + 1;
-  }
-  return key;
-}
-
-// True when the file exists and is a zip archive by its name or its first bytes.
-bool IsZipFile(const std::string& path) {
-  const std::uint32_t a = platform::FileAttributes(path);
-  if (a == platform::kInvalidAttributes || (a & platform::kAttrDirectory) != 0) return false;
-  if (path.size() >= 4 && Lower(path.substr(path.size() - 4)) == ".zip") return true;
-  platform::File* file = platform::OpenFile(path, platform::OpenMode::kReadAny);
-  if (file == nullptr) return false;
-  char head[4] = {};
-  const bool read = platform::ReadFile(file, head, 4) == 4;
-  platform::CloseFile(file);
-  return read && head[0] == 'P' && head[1] == 'K' &&
-         ((head[2] == 3 && head[3] == 4) || (head[2] == 5 && head[3] == 6));
-}
-
-// An empty text when `report` may be written, otherwise why not (UTF-8): a
-// report never replaces an archive, whether it is being checked or not.
-std::string RefuseReport(const std::string& option, const std::string& report,
-                         const std::vector<std::string>& files) {
-  if (report.empty()) return std::string();
-  const std::string key = SamePathKey(report);
-  for (const std::string& f : files) {
-    if (SamePathKey(f) == key) {
-      return option + ": " + platform::DisplayPath(report) + " is one of the archives to check";
-    }
-  }
-  if (IsZipFile(report)) return option + ": " + platform::DisplayPath(report) + " is a zip archive";
-  return std::string();
-}
-
 std::string FileNameOf(const std::string& path) {
   const std::size_t slash = path.find_last_of("\\/");
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -286,7 +211,7 @@ int RunCheck(const std::vector<std::string>& args, bool explorerDrop, std::strin
   for (const std::string& p : a.paths) {
     std::vector<std::string> found;
     if (IsFolder(p)) {
-      CollectFolder(p, 0, &found);
+      CollectArchives(p, &found);
     } else {
       found.push_back(p);
     }

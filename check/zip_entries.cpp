@@ -198,7 +198,7 @@ bool ReadEntries(const ArchiveSource& source, const WantEntry& want, const TakeE
                  std::vector<std::string>* problems, std::uint64_t* inflated) {
   ArchiveBytes bytes(source);
   if (!bytes.open()) {
-    problems->push_back("cannot be read");
+    problems->push_back(bytes.notRegular() ? "is not a regular file" : "cannot be read");
     return false;
   }
   std::vector<EntryRecord> entries;

@@ -1,7 +1,9 @@
 // The program over real files: which paths it refuses before checking
 // anything, and how it writes its reports.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -73,6 +75,24 @@ TEST_F(Run, PathWithoutArchivesIsAnError) {
 TEST_F(Run, EachArchiveIsCheckedOnce) {
   EXPECT_EQ(Check({In("proofs"), In("proofs\\a.zip"), In("proofs\\\\b.zip"), In("proofs\\")}), 1);
   EXPECT_NE(out_.find("2 proofs: "), std::string::npos) << out_;
+}
+
+TEST_F(Run, FolderSearchDoesNotFollowLinks) {
+  std::filesystem::create_directory_symlink(".", folder_.hostPath("proofs/again"));
+  std::filesystem::create_directory_symlink("..", folder_.hostPath("proofs/up"));
+  EXPECT_EQ(Check({In("proofs")}), 1);
+  EXPECT_NE(out_.find("2 proofs: "), std::string::npos) << out_;
+  // A link named on the command line is followed.
+  std::filesystem::create_directory_symlink(folder_.hostPath("proofs"), folder_.hostPath("link"));
+  EXPECT_EQ(Check({In("link")}), 1);
+  EXPECT_NE(out_.find("2 proofs: "), std::string::npos) << out_;
+}
+
+TEST_F(Run, PipeIsAProblemNotAWait) {
+  ASSERT_EQ(mkfifo(folder_.hostPath("proofs/c.zip").c_str(), 0600), 0);
+  EXPECT_EQ(Check({In("proofs")}), 1);
+  EXPECT_NE(out_.find("is not a regular file"), std::string::npos) << out_;
+  EXPECT_NE(out_.find("3 proofs: "), std::string::npos) << out_;
 }
 
 TEST_F(Run, FailedReportLeavesTheOldOne) {
