@@ -12,8 +12,17 @@
 #include <vector>
 
 // The largest entry an archive may hold, checked against the stored size
-// before anything is inflated. Two jobs each holding one such entry stay
-// within a few hundred MiB.
+// before anything is inflated.
+//
+// Memory per job, as it follows from the caps: the screenshot entry (at
+// most 256 MiB) and its decoded pixels (at most 64 Mi pixels of 4 bytes,
+// 256 MiB) at once, then only a thumbnail of at most 240 x 960 pixels; of
+// the saved game and the track file the first 2,000,000 bytes each; two
+// 256 KiB buffers. That is at most about 516 MiB per job. With --tracks the
+// packed track file is kept whole (up to 256 MiB, possibly while the
+// screenshot is decoded) and the official one is read whole (up to 256 MiB)
+// after the entries: at most about 770 MiB per job. bench/check_memory.sh
+// measures the worst inputs.
 constexpr std::uint64_t kMaxEntryBytes = 256ull * 1024 * 1024;
 // The most one archive may inflate: three entries at the cap. Checked
 // against the sum of the stored sizes before anything is inflated, and

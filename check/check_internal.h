@@ -61,10 +61,12 @@ bool ReadDirectory(ArchiveBytes* bytes, std::vector<EntryRecord>* entries,
 // The entry's name quoted for a problem text.
 std::string Shown(const std::string& oemName);
 
-// Decides per entry whether its bytes are wanted in memory.
-using WantEntry = std::function<bool(const EntryRecord& entry)>;
-// Receives each entry whose bytes were wanted and read intact. The bytes
-// are the caller's until the next entry is read.
+// Decides per entry whether its bytes are wanted in memory, and how many of
+// them: *keep starts at the stored size and may be lowered (the rest is
+// still inflated and checked, not kept).
+using WantEntry = std::function<bool(const EntryRecord& entry, std::uint64_t* keep)>;
+// Receives each entry whose bytes were wanted and read intact (the first
+// *keep of them). The bytes are the caller's until the next entry is read.
 using TakeEntry = std::function<void(const EntryRecord& entry, std::string& bytes)>;
 
 // Walks every entry of the archive in directory order: checks its record

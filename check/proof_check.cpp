@@ -46,14 +46,20 @@ void TakeScreenshot(const EntryRecord& entry, std::string& bytes, ProofReport* r
   std::string().swap(bytes);  // one full-size screenshot at a time
 }
 
-void ReadContents(const ArchiveSource& source, ProofReport* report, Contents* contents) {
-  const auto want = [&](const EntryRecord& entry) {
+// Of a saved game only what the readers use is kept; of a track file too,
+// unless it is compared with the official one.
+void ReadContents(const ArchiveSource& source, const CheckOptions& options, ProofReport* report,
+                  Contents* contents) {
+  const std::uint64_t readerBytes = static_cast<std::uint64_t>(kGameFileMax);
+  const auto want = [&](const EntryRecord& entry, std::uint64_t* keep) {
     switch (KindOf(entry.name)) {
       case Kind::kScreenshot:
         return report->screenshotEntry.empty();
       case Kind::kSave:
+        *keep = std::min(*keep, readerBytes);
         return report->saveEntry.empty();
       case Kind::kTrack:
+        if (options.tracksDir.empty()) *keep = std::min(*keep, readerBytes);
         return report->trackEntry.empty();
       case Kind::kOther:
         break;
@@ -78,8 +84,8 @@ void ReadContents(const ArchiveSource& source, ProofReport* report, Contents* co
     }
   };
   // Entries that are not the first of their kind are listed.
-  const auto wantOrList = [&](const EntryRecord& entry) {
-    const bool wanted = want(entry);
+  const auto wantOrList = [&](const EntryRecord& entry, std::uint64_t* keep) {
+    const bool wanted = want(entry, keep);
     if (!wanted) {
       AddCounted(&report->problems, "unexpected entry \"" + OemToAnsi(entry.name) + "\"",
                  &contents->unexpected);
@@ -208,7 +214,7 @@ ProofReport CheckProof(const ArchiveSource& source, const std::string& fileName,
   ProofReport report;
   report.file = source.path;
   Contents contents;
-  ReadContents(source, &report, &contents);
+  ReadContents(source, options, &report, &contents);
   if (!report.readable && report.saveEntry.empty()) return report;
   if (report.screenshotEntry.empty()) report.problems.push_back("no screenshot");
   if (report.saveEntry.empty()) {

@@ -59,18 +59,18 @@ std::string FoldedName(const std::string& name) {
   return folded;
 }
 
-// Inflates (or copies) the entry's raw bytes. The bytes go to *keep when it
-// is given (sized to the stored size), otherwise they are only counted, in
-// *inflated too. Returns the problem, or an empty text when intact.
+// Inflates (or copies) the entry's raw bytes. The first `keepBytes` go to
+// *keep when it is given, the rest are only counted, in *inflated too.
+// Returns the problem, or an empty text when intact.
 std::string InflateEntry(RawBytes* raw, const EntryRecord& entry, std::string* keep,
-                         std::uint64_t* inflated) {
+                         std::uint64_t keepBytes, std::uint64_t* inflated) {
   const std::string shown = Shown(entry.name);
   std::unique_ptr<unsigned char[]> input(new (std::nothrow) unsigned char[kChunk]);
   std::unique_ptr<unsigned char[]> scratch(new (std::nothrow) unsigned char[kChunk]);
   if (input == nullptr || scratch == nullptr) return "no memory to read entry " + shown;
   if (keep != nullptr) {
     try {
-      keep->assign(static_cast<std::size_t>(entry.size), '\0');
+      keep->assign(static_cast<std::size_t>(std::min(keepBytes, entry.size)), '\0');
     } catch (const std::bad_alloc&) {
       return "no memory to read entry " + shown;
     }
@@ -98,9 +98,9 @@ std::string InflateEntry(RawBytes* raw, const EntryRecord& entry, std::string* k
       std::size_t room = kChunk;
       if (produced >= entry.size) {
         room = 1;
-      } else if (keep != nullptr) {
+      } else if (keep != nullptr && produced < keep->size()) {
         out = reinterpret_cast<unsigned char*>(keep->data()) + produced;
-        room = std::min<std::uint64_t>(entry.size - produced, kChunk);
+        room = std::min<std::uint64_t>(keep->size() - produced, kChunk);
       } else {
         room = std::min<std::uint64_t>(entry.size - produced, kChunk);
       }
@@ -171,10 +171,11 @@ void CheckEntry(ArchiveBytes* bytes, const EntryRecord& entry, bool inflate, con
     return;
   }
   if (!inflate) return;
-  const bool wanted = want(entry);
+  std::uint64_t keep = entry.size;
+  const bool wanted = want(entry, &keep);
   std::string data;
   RawBytes raw(bytes, entry.dataStart, entry.compressedSize);
-  const std::string problem = InflateEntry(&raw, entry, wanted ? &data : nullptr, inflated);
+  const std::string problem = InflateEntry(&raw, entry, wanted ? &data : nullptr, keep, inflated);
   if (!problem.empty()) {
     AddCounted(problems, problem, &walk->damaged);
     return;

@@ -14,6 +14,7 @@
 #include "imaging/image_store.h"
 #include "tests/check/hostile_zip.h"
 #include "tests/testing/temp_folder.h"
+#include "tools/bmp_builder.h"
 #include "tools/sample_game.h"
 
 namespace {
@@ -116,6 +117,24 @@ TEST(CheckProof, OverlapBombIsRefusedWithoutInflating) {
   // Under the cap, overlapping entries are not inflated either.
   entries.resize(700);
   EXPECT_EQ(Check(Zip(entries)).inflatedBytes, 0u);
+}
+
+TEST(CheckProof, TallPictureKeepsASmallThumbnail) {
+  // 4 x 16,777,216 pixels, run-length coded: a run per row would be long,
+  // the end-of-picture mark alone leaves every pixel at index 0.
+  DibLayout layout = MakeLayout(4, 16777216, 8);
+  layout.compression = 1;
+  layout.colorsUsed = 2;
+  layout.palette = {0x102030, 0xFFFFFF};
+  layout.pixels = {0, 1};
+  std::vector<Entry> entries = Proof();
+  const Bytes bmp = BuildBmp(layout);
+  entries[0].data.assign(bmp.begin(), bmp.end());
+  const ProofReport r = Check(Zip(entries));
+  EXPECT_TRUE(r.ok()) << Verdict(r);
+  EXPECT_EQ(r.screenWidth, 4);
+  EXPECT_EQ(r.screenHeight, 16777216);
+  EXPECT_FALSE(r.thumbnailJpeg.empty());
 }
 
 TEST(CheckProof, OfficialTrackStandsInForAMissingOne) {

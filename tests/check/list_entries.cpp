@@ -28,7 +28,7 @@ int main(int argc, char** argv) {
   std::uint64_t inflated = 0;
   std::string listed;
   const bool read = check::ReadEntries(
-      source, [](const check::EntryRecord&) { return true; },
+      source, [](const check::EntryRecord&, std::uint64_t*) { return true; },
       [&](const check::EntryRecord& entry, std::string& data) {
         char hex[3];
         for (unsigned char c : entry.name) {
