@@ -78,8 +78,8 @@ void CollectArchives(const std::string& folder, std::vector<std::string>* out) {
 }
 
 // The path as one text per file: separators doubled or at the end, and
-// "." parts, dropped; ASCII letters in one case, as Windows names compare.
-std::string SamePathKey(const std::string& path) {
+// "." parts, dropped; with foldCase, ASCII letters in one case.
+std::string SamePathKey(const std::string& path, bool foldCase) {
   std::string key;
   std::size_t start = 0;
   while (start <= path.size()) {
@@ -88,7 +88,7 @@ std::string SamePathKey(const std::string& path) {
     const std::string part = path.substr(start, end - start);
     if (!(part.empty() && start > 0) && part != ".") {
       if (!key.empty() || start > 0) key += '\\';
-      key += Lower(part);
+      key += foldCase ? Lower(part) : part;
     }
     start = end + 1;
   }
@@ -100,9 +100,9 @@ std::string SamePathKey(const std::string& path) {
 std::string RefuseReport(const std::string& option, const std::string& report,
                          const std::vector<std::string>& files) {
   if (report.empty()) return std::string();
-  const std::string key = SamePathKey(report);
+  const std::string key = SamePathKey(report, true);
   for (const std::string& f : files) {
-    if (SamePathKey(f) == key) {
+    if (SamePathKey(f, true) == key) {
       return option + ": " + platform::DisplayPath(report) + " is one of the archives to check";
     }
   }

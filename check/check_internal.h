@@ -90,8 +90,9 @@ void FinishCounted(std::vector<std::string>* problems, const std::string& kind, 
 // followed.
 void CollectArchives(const std::string& folder, std::vector<std::string>* out);
 // A program path as one text per file: doubled and final separators and
-// "." parts dropped, ASCII letters in one case (as Windows compares names).
-std::string SamePathKey(const std::string& path);
+// "." parts dropped; with `foldCase`, ASCII letters in one case (as Windows
+// compares names; two names that differ in case may still be two files).
+std::string SamePathKey(const std::string& path, bool foldCase);
 // An empty text when a report (option `option`) may be written to `report`,
 // otherwise why not (UTF-8): it names one of `files`, or an existing zip
 // archive (by its name or its first bytes).

@@ -217,7 +217,7 @@ int RunCheck(const std::vector<std::string>& args, bool explorerDrop, std::strin
     }
     if (found.empty() && refused.empty()) refused = "no archive in " + platform::DisplayPath(p);
     for (const std::string& f : found) {
-      if (seen.insert(SamePathKey(f)).second) files.push_back(f);
+      if (seen.insert(SamePathKey(f, false)).second) files.push_back(f);
     }
   }
   if (refused.empty()) refused = RefuseReport("--csv", a.csv, files);

@@ -75,6 +75,10 @@ TEST_F(Run, PathWithoutArchivesIsAnError) {
 TEST_F(Run, EachArchiveIsCheckedOnce) {
   EXPECT_EQ(Check({In("proofs"), In("proofs\\a.zip"), In("proofs\\\\b.zip"), In("proofs\\")}), 1);
   EXPECT_NE(out_.find("2 proofs: "), std::string::npos) << out_;
+  // Names that differ in case are two files here.
+  folder_.write("proofs/A.zip", proof_);
+  EXPECT_EQ(Check({In("proofs")}), 1);
+  EXPECT_NE(out_.find("3 proofs: "), std::string::npos) << out_;
 }
 
 TEST_F(Run, FolderSearchDoesNotFollowLinks) {
