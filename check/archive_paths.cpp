@@ -33,7 +33,7 @@ std::string Lower(std::string text) {
 // The archives of a folder and its subfolders, in name order per folder.
 // Links to folders are not followed: a link to a parent would make the
 // search endless, and the archives it reaches are found by their own path.
-void CollectFolder(const std::string& folder, int depth, std::vector<std::string>* out) {
+void CollectFolder(const std::string& folder, int depth, std::vector<FoundArchive>* out) {
   if (depth > kMaxFolderDepth) return;
   std::string base = folder;
   if (base.empty() || base.back() != '\\') base += '\\';
@@ -50,9 +50,11 @@ void CollectFolder(const std::string& folder, int depth, std::vector<std::string
   for (const platform::FoundEntry& e : found) {
     const std::string path = base + e.name;
     if ((e.attributes & platform::kAttrDirectory) != 0) {
-      if (!IsLink(path)) CollectFolder(path, depth + 1, out);
+      if (!IsLink(path) && e.name.find('\\') == std::string::npos) {
+        CollectFolder(path, depth + 1, out);
+      }
     } else if (e.name.size() > 4 && Lower(e.name.substr(e.name.size() - 4)) == ".zip") {
-      out->push_back(path);
+      out->push_back({path, e.name.find('\\') == std::string::npos});
     }
   }
 }
@@ -73,7 +75,7 @@ bool IsZipFile(const std::string& path) {
 
 }  // namespace
 
-void CollectArchives(const std::string& folder, std::vector<std::string>* out) {
+void CollectArchives(const std::string& folder, std::vector<FoundArchive>* out) {
   CollectFolder(folder, 0, out);
 }
 
@@ -98,11 +100,11 @@ std::string SamePathKey(const std::string& path, bool foldCase) {
 // An empty text when `report` may be written, otherwise why not (UTF-8): a
 // report never replaces an archive, whether it is being checked or not.
 std::string RefuseReport(const std::string& option, const std::string& report,
-                         const std::vector<std::string>& files) {
+                         const std::vector<FoundArchive>& files) {
   if (report.empty()) return std::string();
   const std::string key = SamePathKey(report, true);
-  for (const std::string& f : files) {
-    if (SamePathKey(f, true) == key) {
+  for (const FoundArchive& f : files) {
+    if (SamePathKey(f.path, true) == key) {
       return option + ": " + platform::DisplayPath(report) + " is one of the archives to check";
     }
   }

@@ -85,10 +85,18 @@ bool ReadEntries(const ArchiveSource& source, const WantEntry& want, const TakeE
 void AddCounted(std::vector<std::string>* problems, const std::string& text, int* count);
 void FinishCounted(std::vector<std::string>* problems, const std::string& kind, int count);
 
+// An archive named or found, by its program path. A name found in a folder
+// that holds "\" (which some systems allow in names) has no program path
+// that reaches it: it is not `reachable`, and never opened by that path,
+// which would name another file.
+struct FoundArchive {
+  std::string path;
+  bool reachable = true;
+};
 // The archives (".zip" in any case) of a folder and its subfolders, in name
 // order per folder, appended to *out. Links to folders inside it are not
 // followed.
-void CollectArchives(const std::string& folder, std::vector<std::string>* out);
+void CollectArchives(const std::string& folder, std::vector<FoundArchive>* out);
 // A program path as one text per file: doubled and final separators and
 // "." parts dropped; with `foldCase`, ASCII letters in one case (as Windows
 // compares names; two names that differ in case may still be two files).
@@ -97,7 +105,7 @@ std::string SamePathKey(const std::string& path, bool foldCase);
 // otherwise why not (UTF-8): it names one of `files`, or an existing zip
 // archive (by its name or its first bytes).
 std::string RefuseReport(const std::string& option, const std::string& report,
-                         const std::vector<std::string>& files);
+                         const std::vector<FoundArchive>& files);
 
 // The part of a file name before its last ".", and the part after it in
 // lower case ASCII (without the dot).

@@ -132,16 +132,21 @@ std::string FileNameOf(const std::string& path) {
 }
 
 // Checks every archive with `jobs` threads; reports in the order given.
-std::vector<ProofReport> CheckAll(const std::vector<std::string>& files,
+std::vector<ProofReport> CheckAll(const std::vector<check::FoundArchive>& files,
                                   const CheckOptions& options, int jobs) {
   std::vector<ProofReport> reports(files.size());
   std::atomic<std::size_t> next{0};
   std::atomic<std::size_t> done{0};
   const auto work = [&] {
     for (std::size_t i = next++; i < files.size(); i = next++) {
-      ArchiveSource source;
-      source.path = files[i];
-      reports[i] = CheckProof(source, FileNameOf(files[i]), options);
+      if (!files[i].reachable) {
+        reports[i].file = files[i].path;
+        reports[i].problems.push_back("cannot be opened by its name");
+      } else {
+        ArchiveSource source;
+        source.path = files[i].path;
+        reports[i] = CheckProof(source, FileNameOf(files[i].path), options);
+      }
       ++done;
     }
   };
@@ -205,19 +210,19 @@ int RunCheck(const std::vector<std::string>& args, bool explorerDrop, std::strin
   }
   if (explorerDrop && a.html.empty()) a.html = FolderOf(a.paths.front()) + kReportName;
   // Every archive once, in the order first reached.
-  std::vector<std::string> files;
+  std::vector<check::FoundArchive> files;
   std::set<std::string> seen;
   std::string refused;
   for (const std::string& p : a.paths) {
-    std::vector<std::string> found;
+    std::vector<check::FoundArchive> found;
     if (IsFolder(p)) {
       CollectArchives(p, &found);
     } else {
-      found.push_back(p);
+      found.push_back({p, true});
     }
     if (found.empty() && refused.empty()) refused = "no archive in " + platform::DisplayPath(p);
-    for (const std::string& f : found) {
-      if (seen.insert(SamePathKey(f, false)).second) files.push_back(f);
+    for (const check::FoundArchive& f : found) {
+      if (!f.reachable || seen.insert(SamePathKey(f.path, false)).second) files.push_back(f);
     }
   }
   if (refused.empty()) refused = RefuseReport("--csv", a.csv, files);

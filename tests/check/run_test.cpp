@@ -99,6 +99,14 @@ TEST_F(Run, PipeIsAProblemNotAWait) {
   EXPECT_NE(out_.find("3 proofs: "), std::string::npos) << out_;
 }
 
+TEST_F(Run, NameWithABackslashNeverOpensAnother) {
+  folder_.write("named/x/" + hostile::kName + ".zip", proof_);
+  folder_.write("named/x\\" + hostile::kName + ".zip", "PK not a proof");
+  EXPECT_EQ(Check({In("named")}), 1);
+  EXPECT_NE(out_.find("2 proofs: 1 ok, 1 with problems"), std::string::npos) << out_;
+  EXPECT_NE(out_.find("cannot be opened by its name"), std::string::npos) << out_;
+}
+
 TEST_F(Run, FailedReportLeavesTheOldOne) {
   folder_.write("report.csv", "old");
   platform::FailNthCall(platform::Op::kWrite, 1, true);
