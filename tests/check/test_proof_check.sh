@@ -34,6 +34,13 @@ python3 "$(dirname "$0")/other_readers.py" "$LIST_ENTRIES" "$proof" || fail "oth
 
 check "$proof" "$WORK/missing.zip"
 [ "$code" -eq 2 ] || fail "a missing path: exit $code, expected 2"
+# A name holding a backslash is never taken for a path to another file.
+mkdir -p "$WORK/b"
+cp "$proof" "$WORK/b/$NAME.zip"
+cp "$proof" "$WORK/b\\$NAME.zip"
+check "$WORK/b\\$NAME.zip"
+[ "$code" -eq 2 ] || fail "a name with a backslash: exit $code, expected 2: $out"
+grep -qF "cannot be opened by its name" <<<"$out" || fail "a name with a backslash: $out"
 
 T="$WORK/tampered"
 mkdir -p "$T"
