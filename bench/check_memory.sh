@@ -6,19 +6,26 @@
 # - tall: a 4 x 16,777,216 run-length coded bitmap (an archive of under a
 #   kilobyte) whose pixels fill one full-size block of 256 MiB;
 # - square: the same pixel count as 8192 x 8192;
-# - big: a saved game and a track file of 256 MiB each (zeros), with a
-#   4096 x 4096 bitmap, checked without and with --tracks.
+# - big: the sample game's saved game and track file, each padded with
+#   zeros to 256 MiB, with a 4096 x 4096 bitmap; checked without and with
+#   --tracks (an official track file, the same 256 MiB).
 # Each is checked with --jobs 1; the peak resident set size comes from GNU time.
 set -euo pipefail
 BUILD=$(cd "$1" && pwd)
 CHECK="$BUILD/check/lapbundle-check"
+SAMPLE="$BUILD/tools/make-sample-game"
 WORK=$(mktemp -d -t lapbundle-memory-XXXXXX)
 trap 'rm -rf "$WORK"' EXIT
 mkdir -p "$WORK/tracks/Hills"
+"$SAMPLE" "$WORK/game" >/dev/null
 
 python3 - "$WORK" <<'PY'
 import struct, sys, zipfile
 work = sys.argv[1]
+
+def padded(path):
+    data = open(path, "rb").read()
+    return data + bytes((256 << 20) - len(data))
 
 def rle8_bmp(width, height):
     palette = struct.pack("<II", 0x102030, 0xFFFFFF)
@@ -35,9 +42,10 @@ def archive(name, entries):
 
 archive("tall", [("tall.bmp", rle8_bmp(4, 16777216))])
 archive("square", [("square.bmp", rle8_bmp(8192, 8192))])
-big = bytes(256 << 20)
-archive("big", [("big.bmp", rle8_bmp(4096, 4096)), ("big.gam", big), ("Oakfield.trk", big)])
-open(f"{work}/tracks/Hills/Oakfield.trk", "wb").write(big)
+track = padded(f"{work}/game/Tracks/Hills/Oakfield.trk")
+archive("big", [("big.bmp", rle8_bmp(4096, 4096)),
+                ("big.gam", padded(f"{work}/game/Saves/Race1.gam")), ("Oakfield.trk", track)])
+open(f"{work}/tracks/Hills/Oakfield.trk", "wb").write(track)
 PY
 
 peak() {
