@@ -20,9 +20,9 @@
 // the saved game and the track file the first 2,000,000 bytes each; two
 // 256 KiB buffers. That is at most about 516 MiB per job. With --tracks the
 // packed track file is kept whole (up to 256 MiB, possibly while the
-// screenshot is decoded) and the official one is read whole (up to 256 MiB)
-// after the entries: at most about 770 MiB per job. bench/check_memory.sh
-// measures the worst inputs.
+// screenshot is decoded: at most about 770 MiB per job); the official one
+// is compared with it chunk by chunk, keeping only its first 2,000,000
+// bytes. bench/check_memory.sh measures the worst inputs.
 constexpr std::uint64_t kMaxEntryBytes = 256ull * 1024 * 1024;
 // The most one archive may inflate: three entries at the cap. Checked
 // against the sum of the stored sizes before anything is inflated, and

@@ -168,6 +168,12 @@ TEST(CheckProof, OfficialTrackIsComparedWhole) {
   entries[2].data[2400000] ^= 1;
   EXPECT_TRUE(Has(Check(Zip(entries), kName + ".zip", options),
                   "track file differs from the official one from byte 2400000"));
+  entries[2].data = track.substr(0, track.size() - 1);
+  const ProofReport shorter = Check(Zip(entries), kName + ".zip", options);
+  EXPECT_TRUE(Has(shorter, "track file differs from the official one: " +
+                               std::to_string(track.size() - 1) + " bytes, official " +
+                               std::to_string(track.size())))
+      << Verdict(shorter);
 }
 
 TEST(CheckProof, ArchivesThatDoNotOpen) {
