@@ -191,6 +191,12 @@ std::string UnicodePath(const std::string& stored, const std::string& path) {
 }
 const std::string kEvil = "../../Startup/evil.exe";
 
+// Marks the entry as made on Unix with the file mode `mode`.
+void MadeOnUnix(Entry* e, std::uint32_t mode) {
+  e->madeBy = 0x314;
+  e->external = mode << 16;
+}
+
 const std::vector<DamageRow> kDamageRows = {
     {"encrypted", [](auto* e) { (*e)[1].encrypted = true; },
      "entry \"" + kName + ".gam\" is encrypted"},
@@ -279,23 +285,11 @@ const std::vector<DamageRow> kDamageRows = {
      "entry \"Oakfield.trk\": its local header disagrees with the directory (data descriptor)"},
     {"UTF-8 name", [](auto* e) { (*e)[2].flags = 0x800; },
      "entry \"Oakfield.trk\" has a UTF-8 name"},
-    {"symbolic link",
-     [](auto* e) {
-       (*e)[2].madeBy = 0x314;
-       (*e)[2].external = 0120777u << 16;
-     },
+    {"symbolic link", [](auto* e) { MadeOnUnix(&(*e)[2], 0120777u); },
      "entry \"Oakfield.trk\" is marked as a symbolic link"},
-    {"Unix folder",
-     [](auto* e) {
-       (*e)[2].madeBy = 0x314;
-       (*e)[2].external = 0040755u << 16;
-     },
+    {"Unix folder", [](auto* e) { MadeOnUnix(&(*e)[2], 0040755u); },
      "entry \"Oakfield.trk\" is marked as a folder"},
-    {"Unix device",
-     [](auto* e) {
-       (*e)[2].madeBy = 0x314;
-       (*e)[2].external = 0020644u << 16;
-     },
+    {"Unix device", [](auto* e) { MadeOnUnix(&(*e)[2], 0020644u); },
      "entry \"Oakfield.trk\" is marked as a device"},
     {"MS-DOS folder", [](auto* e) { (*e)[1].external = 0x10; },
      "entry \"" + kName + ".gam\" is marked as a folder"},
