@@ -12,9 +12,26 @@
 #include <vector>
 
 // The largest entry an archive may hold, checked against the stored size
-// before anything is inflated. Two jobs each holding one such entry stay
-// within a few hundred MiB.
+// before anything is inflated.
+//
+// Memory per job, as it follows from the caps: the screenshot entry (at
+// most 256 MiB) and its decoded pixels (at most 64 Mi pixels of 4 bytes,
+// 256 MiB) at once, then only a thumbnail of at most 240 x 960 pixels; of
+// the saved game and the track file the first 2,000,000 bytes each; two
+// 256 KiB buffers. That is at most about 516 MiB per job. With --tracks the
+// packed track file is kept whole (up to 256 MiB, possibly while the
+// screenshot is decoded: at most about 770 MiB per job); the official one
+// is compared with it chunk by chunk, keeping only its first 2,000,000
+// bytes. bench/check_memory.sh measures the worst inputs.
 constexpr std::uint64_t kMaxEntryBytes = 256ull * 1024 * 1024;
+// The most one archive may inflate: three entries at the cap. Checked
+// against the sum of the stored sizes before anything is inflated, and
+// against the bytes that come out while inflating.
+constexpr std::uint64_t kMaxArchiveBytes = 3 * kMaxEntryBytes;
+// The most bytes inflated for one archive: the stored sizes (at most
+// kMaxArchiveBytes), plus the one byte per entry (of at most 65,536 read)
+// that shows it inflating past its stored size.
+constexpr std::uint64_t kMaxInflatedBytes = kMaxArchiveBytes + 0x10000;
 // The width of the thumbnails in the HTML report.
 constexpr int kThumbnailWidth = 240;
 
@@ -27,8 +44,9 @@ struct CheckOptions {
 
 // What one archive holds and what was found wrong with it.
 struct ProofReport {
-  std::string file;       // the path as given or found (program text)
-  bool readable = false;  // the archive could be opened as a zip
+  std::string file;                 // the path as given or found (program text)
+  bool readable = false;            // the archive could be opened as a zip
+  std::uint64_t inflatedBytes = 0;  // never more than kMaxInflatedBytes
   std::vector<std::string> problems;
   std::vector<std::string> notes;  // parts of the name found absent
 
@@ -100,11 +118,17 @@ std::string FormatRaceLength(const ProofReport& report);
 // "ok" or the problems joined by "; ".
 std::string Verdict(const ProofReport& report);
 
+// The text with every control character (C0, DEL, C1) shown as a visible
+// escape ("\x1B", "\u009B"), so that nothing from an archive can move the
+// cursor, redraw the table or cut the output.
+std::string TerminalText(const std::string& utf8);
 // The terminal table: one aligned line per archive, then the summary line.
 std::string TerminalTable(const std::vector<ProofReport>& reports);
 // "N proofs: N ok, N with problems"
 std::string SummaryLine(const std::vector<ProofReport>& reports);
-// The CSV file's text (RFC 4180, CRLF line ends, UTF-8).
+// The CSV file's text (RFC 4180, CRLF line ends, UTF-8). A cell that a
+// spreadsheet would read as a formula (starting with "=", "+", "-", "@",
+// TAB or CR, and not a plain number) starts with "'".
 std::string CsvReport(const std::vector<ProofReport>& reports);
 // The self-contained HTML page: standings per race, problems marked.
 std::string HtmlReport(const std::vector<ProofReport>& reports);

@@ -2,8 +2,10 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "check/check.h"
 
@@ -17,27 +19,93 @@ struct EntryRecord {
   std::uint32_t crc = 0;
   int method = 0;
   bool encrypted = false;
+  std::uint64_t dataStart = 0;  // where the compressed bytes begin
+  bool sound = true;            // false when its records disagree (a problem says so)
 };
 
-// Decides per entry whether its bytes are wanted in memory.
-using WantEntry = std::function<bool(const EntryRecord& entry)>;
-// Receives each entry whose bytes were wanted and read intact. The bytes
-// are the caller's until the next entry is read.
+// The bytes of an archive, in memory or in a file, read at any position.
+class ArchiveBytes {
+ public:
+  explicit ArchiveBytes(const ArchiveSource& source);
+  ~ArchiveBytes();
+  ArchiveBytes(const ArchiveBytes&) = delete;
+  ArchiveBytes& operator=(const ArchiveBytes&) = delete;
+
+  bool open() const { return open_; }
+  // True when the path names a pipe, a device or a folder (it is not opened).
+  bool notRegular() const { return notRegular_; }
+  std::uint64_t size() const { return size_; }
+  // Copies `count` bytes from `at`; false when they are not all there.
+  bool Read(std::uint64_t at, std::size_t count, unsigned char* out);
+
+ private:
+  static constexpr std::uint64_t kUnknown = ~0ull;
+  const std::uint8_t* data_ = nullptr;
+  std::FILE* file_ = nullptr;
+  std::uint64_t size_ = 0;
+  std::uint64_t position_ = kUnknown;
+  bool open_ = false;
+  bool notRegular_ = false;
+};
+
+// Reads the archive's structure as strictly as the strictest common reader:
+// the end record, the directory by its size (its records counted against
+// the end record's), each record's local header (name, flags, method,
+// CRC-32, sizes, and a data descriptor when there is one), overlapping
+// data, names that other readers would extract differently, and entries
+// marked as links, folders or devices. Each entry whose records disagree
+// is not `sound`. False when there is no directory to read at all.
+bool ReadDirectory(ArchiveBytes* bytes, std::vector<EntryRecord>* entries,
+                   std::vector<std::string>* problems);
+
+// The entry's name quoted for a problem text.
+std::string Shown(const std::string& oemName);
+
+// Decides per entry whether its bytes are wanted in memory, and how many of
+// them: *keep starts at the stored size and may be lowered (the rest is
+// still inflated and checked, not kept).
+using WantEntry = std::function<bool(const EntryRecord& entry, std::uint64_t* keep)>;
+// Receives each entry whose bytes were wanted and read intact (the first
+// *keep of them). The bytes are the caller's until the next entry is read.
 using TakeEntry = std::function<void(const EntryRecord& entry, std::string& bytes)>;
 
 // Walks every entry of the archive in directory order: checks its record
-// (encryption, a plain name, duplicates, the size cap), inflates it in
-// chunks (checking its size and CRC-32) and hands wanted ones to `take`.
-// Problems go to `problems`. False when the archive cannot be opened or its
-// directory cannot be walked (a problem says so).
+// (structure, encryption, a plain name, duplicates, the size cap), inflates
+// it in chunks (checking its size and CRC-32) and hands wanted ones to
+// `take`. When the stored sizes add up to more than kMaxArchiveBytes,
+// nothing is inflated. Problems go to `problems`; the bytes inflated are
+// added to *inflated. False when the archive cannot be opened or its
+// directory cannot be read (a problem says so).
 bool ReadEntries(const ArchiveSource& source, const WantEntry& want, const TakeEntry& take,
-                 std::vector<std::string>* problems);
+                 std::vector<std::string>* problems, std::uint64_t* inflated);
 
 // Adds `text` unless `problems` already lists more than a handful of the
 // same kind (`kind`, counted in *count); the rest are summed up at the end
 // by FinishCounted.
 void AddCounted(std::vector<std::string>* problems, const std::string& text, int* count);
 void FinishCounted(std::vector<std::string>* problems, const std::string& kind, int count);
+
+// An archive named or found, by its program path. A name found in a folder
+// that holds "\" (which some systems allow in names) has no program path
+// that reaches it: it is not `reachable`, and never opened by that path,
+// which would name another file.
+struct FoundArchive {
+  std::string path;
+  bool reachable = true;
+};
+// The archives (".zip" in any case) of a folder and its subfolders, in name
+// order per folder, appended to *out. Links to folders inside it are not
+// followed.
+void CollectArchives(const std::string& folder, std::vector<FoundArchive>* out);
+// A program path as one text per file: doubled and final separators and
+// "." parts dropped; with `foldCase`, ASCII letters in one case (as Windows
+// compares names; two names that differ in case may still be two files).
+std::string SamePathKey(const std::string& path, bool foldCase);
+// An empty text when a report (option `option`) may be written to `report`,
+// otherwise why not (UTF-8): it names one of `files`, or an existing zip
+// archive (by its name or its first bytes).
+std::string RefuseReport(const std::string& option, const std::string& report,
+                         const std::vector<FoundArchive>& files);
 
 // The part of a file name before its last ".", and the part after it in
 // lower case ASCII (without the dot).

@@ -1,4 +1,5 @@
 // lapbundle-check: see check/check.h and the manual page.
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,8 +14,16 @@ int main(int argc, char** argv) {
   // and the platform's file calls take them. A name the code page cannot
   // hold keeps a "?" and is then reported as not found, never mistaken for
   // another file.
+  // Where "\" is not the system's separator it may be part of a name, which
+  // no program path can hold: such a name would reach another file.
+  const bool backslashInNames = platform::DisplayPath("\\") != "\\";
   std::vector<std::string> args;
   for (const std::string& arg : platform::SystemArguments(argc, argv)) {
+    if (backslashInNames && arg.find('\\') != std::string::npos) {
+      std::fprintf(stderr, "lapbundle-check: cannot be opened by its name: %s\n",
+                   TerminalText(arg).c_str());
+      return 2;
+    }
     std::string text = platform::Utf8ToCp1252(arg);
     for (char& c : text) {
       if (c == '/') c = '\\';

@@ -46,14 +46,20 @@ void TakeScreenshot(const EntryRecord& entry, std::string& bytes, ProofReport* r
   std::string().swap(bytes);  // one full-size screenshot at a time
 }
 
-void ReadContents(const ArchiveSource& source, ProofReport* report, Contents* contents) {
-  const auto want = [&](const EntryRecord& entry) {
+// Of a saved game only what the readers use is kept; of a track file too,
+// unless it is compared with the official one.
+void ReadContents(const ArchiveSource& source, const CheckOptions& options, ProofReport* report,
+                  Contents* contents) {
+  const std::uint64_t readerBytes = static_cast<std::uint64_t>(kGameFileMax);
+  const auto want = [&](const EntryRecord& entry, std::uint64_t* keep) {
     switch (KindOf(entry.name)) {
       case Kind::kScreenshot:
         return report->screenshotEntry.empty();
       case Kind::kSave:
+        *keep = std::min(*keep, readerBytes);
         return report->saveEntry.empty();
       case Kind::kTrack:
+        if (options.tracksDir.empty()) *keep = std::min(*keep, readerBytes);
         return report->trackEntry.empty();
       case Kind::kOther:
         break;
@@ -78,22 +84,33 @@ void ReadContents(const ArchiveSource& source, ProofReport* report, Contents* co
     }
   };
   // Entries that are not the first of their kind are listed.
-  const auto wantOrList = [&](const EntryRecord& entry) {
-    const bool wanted = want(entry);
+  const auto wantOrList = [&](const EntryRecord& entry, std::uint64_t* keep) {
+    const bool wanted = want(entry, keep);
     if (!wanted) {
       AddCounted(&report->problems, "unexpected entry \"" + OemToAnsi(entry.name) + "\"",
                  &contents->unexpected);
     }
     return wanted;
   };
-  report->readable = ReadEntries(source, wantOrList, take, &report->problems);
+  report->readable =
+      ReadEntries(source, wantOrList, take, &report->problems, &report->inflatedBytes);
   FinishCounted(&report->problems, "unexpected entries", contents->unexpected);
 }
 
-// The official track file for a track path, read as the tool reads it: at
-// most the file buffer's size. False when there is none.
+// The official track file as far as it is read: its first bytes (what the
+// readers use), its size, and where it first differs from the packed one.
+struct Official {
+  std::string head;
+  std::uint64_t size = 0;
+  bool same = false;
+  std::uint64_t firstDifference = 0;
+};
+
+// Reads the official track file for a track path chunk by chunk, up to the
+// entry cap (one byte more shows that it is larger), comparing it with the
+// packed one when there is one. False when there is none.
 bool ReadOfficialTrack(const std::string& tracksDir, const std::string& trackPath,
-                       std::string* bytes) {
+                       const std::string* packed, Official* out) {
   if (trackPath.empty() || !staysInsideTracks(trackPath)) return false;
   std::string dir = tracksDir;
   while (!dir.empty() && dir.back() == '\\') dir.pop_back();
@@ -101,21 +118,46 @@ bool ReadOfficialTrack(const std::string& tracksDir, const std::string& trackPat
   // platform's own file calls keep counts for tests.
   std::FILE* file = std::fopen(platform::HostPath(dir + trackPath + ".trk").c_str(), "rb");
   if (file == nullptr) return false;
-  bytes->assign(static_cast<std::size_t>(kGameFileMax), '\0');
-  const std::size_t got = std::fread(bytes->data(), 1, bytes->size(), file);
+  std::string chunk(1 << 20, '\0');
+  bool differs = false;
+  while (out->size <= kMaxEntryBytes) {
+    const std::size_t room = static_cast<std::size_t>(
+        std::min<std::uint64_t>(chunk.size(), kMaxEntryBytes + 1 - out->size));
+    const std::size_t got = std::fread(chunk.data(), 1, room, file);
+    const std::size_t head = static_cast<std::size_t>(
+        std::min<std::uint64_t>(got, static_cast<std::uint64_t>(kGameFileMax) - out->head.size()));
+    out->head.append(chunk.data(), head);
+    if (packed != nullptr && !differs) {
+      const std::uint64_t left = packed->size() > out->size ? packed->size() - out->size : 0;
+      const std::size_t both = static_cast<std::size_t>(std::min<std::uint64_t>(got, left));
+      const char* mine = packed->data() + out->size;
+      const auto diff = std::mismatch(chunk.data(), chunk.data() + both, mine);
+      if (diff.first != chunk.data() + both || both < got) {
+        differs = true;
+        out->firstDifference = out->size + static_cast<std::uint64_t>(diff.first - chunk.data());
+      }
+    }
+    out->size += got;
+    if (got < room) break;
+  }
   const bool failed = std::ferror(file) != 0;  // a folder, for one
   std::fclose(file);
-  bytes->resize(got);
+  if (packed != nullptr && !differs && out->size != packed->size()) {
+    differs = true;
+    out->firstDifference = out->size;
+  }
+  out->same = packed != nullptr && !differs;
   return !failed;
 }
 
-std::string Differences(const std::string& packed, const std::string& official,
+std::string Differences(const std::string& packed, const Official& official,
                         std::int8_t blockIndex) {
   const auto bytesOf = [](const std::string& s) {
     return reinterpret_cast<const std::uint8_t*>(s.data());
   };
   const TrackRecord a = parseTrackFile(bytesOf(packed), std::ssize(packed), blockIndex);
-  const TrackRecord b = parseTrackFile(bytesOf(official), std::ssize(official), blockIndex);
+  const TrackRecord b =
+      parseTrackFile(bytesOf(official.head), std::ssize(official.head), blockIndex);
   std::string how = "track file differs from the official one";
   if (a.trackLength != b.trackLength) {
     return how + ": track length " + std::to_string(a.trackLength) + ", official " +
@@ -125,12 +167,11 @@ std::string Differences(const std::string& packed, const std::string& official,
     return how + ": record " + std::to_string(a.recordValue) + ", official " +
            std::to_string(b.recordValue);
   }
-  if (packed.size() != official.size()) {
+  if (packed.size() != official.size) {
     return how + ": " + std::to_string(packed.size()) + " bytes, official " +
-           std::to_string(official.size());
+           std::to_string(official.size);
   }
-  const auto diff = std::mismatch(packed.begin(), packed.end(), official.begin());
-  return how + " from byte " + std::to_string(diff.first - packed.begin());
+  return how + " from byte " + std::to_string(official.firstDifference);
 }
 
 // The race from the saved game, the number from the track file (the packed
@@ -147,10 +188,14 @@ void CheckRace(const Contents& contents, const CheckOptions& options, ProofRepor
   report->lengthMode = save.lengthMode;
   report->blockIndex = save.blockIndex;
   report->raceTimeMs = save.resultTime;
+  // The game never writes a time below zero.
+  if (save.resultTime < 0) report->problems.push_back("race time below zero");
 
-  std::string official;
+  Official official;
   const bool haveOfficial =
-      !options.tracksDir.empty() && ReadOfficialTrack(options.tracksDir, save.trackPath, &official);
+      !options.tracksDir.empty() &&
+      ReadOfficialTrack(options.tracksDir, save.trackPath,
+                        report->trackEntry.empty() ? nullptr : &contents.track, &official);
   if (!options.tracksDir.empty() && !haveOfficial) {
     report->problems.push_back("no official track file for \"" + save.trackPath + "\"");
   }
@@ -161,11 +206,11 @@ void CheckRace(const Contents& contents, const CheckOptions& options, ProofRepor
       report->problems.push_back("track file \"" + report->trackEntry +
                                  "\" is not the saved game's track \"" + report->trackName + "\"");
     }
-    if (haveOfficial && contents.track != official) {
+    if (haveOfficial && !official.same) {
       report->problems.push_back(Differences(contents.track, official, save.blockIndex));
     }
   } else if (haveOfficial) {
-    track = &official;
+    track = &official.head;
   } else {
     report->problems.push_back("number not checked: no track file");
   }
@@ -199,7 +244,7 @@ ProofReport CheckProof(const ArchiveSource& source, const std::string& fileName,
   ProofReport report;
   report.file = source.path;
   Contents contents;
-  ReadContents(source, &report, &contents);
+  ReadContents(source, options, &report, &contents);
   if (!report.readable && report.saveEntry.empty()) return report;
   if (report.screenshotEntry.empty()) report.problems.push_back("no screenshot");
   if (report.saveEntry.empty()) {

@@ -2,7 +2,8 @@
 // data URLs, no script) with a standings table per race. A race is one
 // track path and one race length; its proofs are ranked by race time, with
 // a time of 0 (no result) last. Proofs with problems stay in their race,
-// marked, with their problems; proofs without a race get a table of their own.
+// marked, with their problems and without a rank, after the ranked ones;
+// proofs without a race get a table of their own.
 #include <algorithm>
 #include <map>
 #include <string>
@@ -80,8 +81,13 @@ RaceKey KeyOf(const ProofReport& r) {
   return {!r.hasRace, r.trackPath, r.lengthMode, r.lengthValue};
 }
 
-// Race time order; 0 means no result and comes last, as do proofs without a race.
+// Only a proof without problems and with a result takes a rank.
+bool Ranked(const ProofReport* r) { return r->ok() && r->hasRace && r->raceTimeMs != 0; }
+
+// Ranked proofs in race time order, then the others (marked, without a
+// rank) in race time order, with no result (0) and no race last.
 bool RanksBefore(const ProofReport* a, const ProofReport* b) {
+  if (Ranked(a) != Ranked(b)) return Ranked(a);
   const bool aNone = !a->hasRace || a->raceTimeMs == 0;
   const bool bNone = !b->hasRace || b->raceTimeMs == 0;
   if (aNone != bNone) return bNone;
@@ -137,8 +143,7 @@ std::string HtmlReport(const std::vector<ProofReport>& reports) {
             "<th>verdict</th></tr></thead>\n<tbody>\n";
     int rank = 0;
     for (const ProofReport* r : entries) {
-      const bool ranked = r->hasRace && r->raceTimeMs != 0;
-      page += Row(*r, ranked ? ++rank : 0);
+      page += Row(*r, Ranked(r) ? ++rank : 0);
     }
     page += "</tbody>\n</table>\n";
   }

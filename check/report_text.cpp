@@ -21,10 +21,22 @@ std::size_t Width(const std::string& utf8) {
   }));
 }
 
+bool PlainNumber(const std::string& text) {
+  const std::size_t digits = !text.empty() && text[0] == '-' ? 1 : 0;
+  return text.size() > digits && text.find_first_not_of("0123456789", digits) == std::string::npos;
+}
+
+// RFC 4180 quoting; a text a spreadsheet would take for a formula gets a
+// leading "'" (plain numbers stay numbers).
 std::string CsvField(const std::string& utf8) {
-  if (utf8.find_first_of(",\"\r\n") == std::string::npos) return utf8;
+  std::string cell = utf8;
+  if (!cell.empty() && std::string("=+-@\t\r").find(cell[0]) != std::string::npos &&
+      !PlainNumber(cell)) {
+    cell.insert(cell.begin(), '\'');
+  }
+  if (cell.find_first_of(",\"\r\n") == std::string::npos) return cell;
   std::string quoted = "\"";
-  for (char c : utf8) {
+  for (char c : cell) {
     if (c == '"') quoted += '"';
     quoted += c;
   }
@@ -46,6 +58,26 @@ std::string Notes(const ProofReport& r) {
 }
 
 }  // namespace
+
+std::string TerminalText(const std::string& utf8) {
+  std::string out;
+  char escape[8];
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    const auto next = i + 1 < utf8.size() ? static_cast<unsigned char>(utf8[i + 1]) : 0;
+    if (c < 0x20 || c == 0x7F) {
+      std::snprintf(escape, sizeof escape, "\\x%02X", c);
+      out += escape;
+    } else if (c == 0xC2 && next >= 0x80 && next <= 0x9F) {  // C1, U+0080 to U+009F
+      std::snprintf(escape, sizeof escape, "\\u%04X", next);
+      out += escape;
+      ++i;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
 
 std::string FormatRaceTime(std::int64_t ms) {
   const bool negative = ms < 0;
@@ -96,9 +128,9 @@ std::string TerminalTable(const std::vector<ProofReport>& reports) {
   std::vector<std::vector<std::string>> rows;
   rows.push_back({"file", "driver", "track", "race time", "number", "verdict"});
   for (const ProofReport& r : reports) {
-    rows.push_back({platform::DisplayPath(r.file), Utf8(r.driver), Utf8(r.trackName),
-                    r.hasRace ? FormatRaceTime(r.raceTimeMs) : "", FormatNumber(r),
-                    Utf8(Verdict(r) + Notes(r))});
+    rows.push_back({TerminalText(platform::DisplayPath(r.file)), TerminalText(Utf8(r.driver)),
+                    TerminalText(Utf8(r.trackName)), r.hasRace ? FormatRaceTime(r.raceTimeMs) : "",
+                    FormatNumber(r), TerminalText(Utf8(Verdict(r) + Notes(r)))});
   }
   std::vector<std::size_t> widths(6, 0);
   for (const auto& row : rows) {

@@ -5,18 +5,23 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "check/check.h"
+#include "check/check_internal.h"
 #include "platform/console.h"
 #include "platform/platform.h"
+
+using check::CollectArchives;
+using check::RefuseReport;
+using check::SamePathKey;
 
 namespace {
 
 constexpr int kMaxJobs = 64;
-constexpr int kMaxFolderDepth = 64;
 constexpr char kReportName[] = "lapbundle-report.html";
 
 const char kUsage[] =
@@ -86,6 +91,7 @@ std::string Parse(const std::vector<std::string>& args, Arguments* a) {
     } else {
       return "unknown option " + arg;
     }
+    if (value.empty()) return arg + " needs a value";
     if (arg == "--tracks") {
       if (!IsFolder(value)) return "--tracks: no such folder: " + value;
       a->options.tracksDir = value;
@@ -115,36 +121,9 @@ std::string Parse(const std::vector<std::string>& args, Arguments* a) {
   return std::string();
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
-
-// The archives of a folder and its subfolders, in name order per folder.
-void CollectFolder(const std::string& folder, int depth, std::vector<std::string>* out) {
-  if (depth > kMaxFolderDepth) return;
-  std::string base = folder;
-  if (base.empty() || base.back() != '\\') base += '\\';
-  platform::Search* search = nullptr;
-  platform::FoundEntry entry;
-  std::vector<platform::FoundEntry> found;
-  if (platform::StartSearch(base + "*", &search, &entry) != platform::SearchStart::kFound) return;
-  do {
-    if (entry.name != "." && entry.name != "..") found.push_back(entry);
-  } while (platform::ContinueSearch(search, &entry));
-  platform::EndSearch(search);
-  std::sort(found.begin(), found.end(),
-            [](const auto& x, const auto& y) { return x.name < y.name; });
-  for (const platform::FoundEntry& e : found) {
-    const std::string path = base + e.name;
-    if ((e.attributes & platform::kAttrDirectory) != 0) {
-      CollectFolder(path, depth + 1, out);
-    } else if (e.name.size() > 4 && Lower(e.name.substr(e.name.size() - 4)) == ".zip") {
-      out->push_back(path);
-    }
-  }
+// A message for the terminal: UTF-8, control characters made visible.
+std::string Shown(const std::string& cp1252) {
+  return TerminalText(platform::Cp1252ToUtf8(cp1252));
 }
 
 std::string FileNameOf(const std::string& path) {
@@ -153,16 +132,21 @@ std::string FileNameOf(const std::string& path) {
 }
 
 // Checks every archive with `jobs` threads; reports in the order given.
-std::vector<ProofReport> CheckAll(const std::vector<std::string>& files,
+std::vector<ProofReport> CheckAll(const std::vector<check::FoundArchive>& files,
                                   const CheckOptions& options, int jobs) {
   std::vector<ProofReport> reports(files.size());
   std::atomic<std::size_t> next{0};
   std::atomic<std::size_t> done{0};
   const auto work = [&] {
     for (std::size_t i = next++; i < files.size(); i = next++) {
-      ArchiveSource source;
-      source.path = files[i];
-      reports[i] = CheckProof(source, FileNameOf(files[i]), options);
+      if (!files[i].reachable) {
+        reports[i].file = files[i].path;
+        reports[i].problems.push_back("cannot be opened by its name");
+      } else {
+        ArchiveSource source;
+        source.path = files[i].path;
+        reports[i] = CheckProof(source, FileNameOf(files[i].path), options);
+      }
       ++done;
     }
   };
@@ -185,12 +169,23 @@ std::vector<ProofReport> CheckAll(const std::vector<std::string>& files,
   return reports;
 }
 
+// Writes the report under a new temporary name beside it, then renames it
+// into place: a failed run never leaves half a report.
 bool WriteText(const std::string& path, const std::string& text) {
-  platform::File* file = platform::OpenFile(path, platform::OpenMode::kCreateWrite);
+  std::string temporary;
+  platform::File* file = nullptr;
+  for (int i = 0; i < 100 && file == nullptr; ++i) {
+    temporary = path + ".part" + std::to_string(i);
+    file = platform::OpenFile(temporary, platform::OpenMode::kCreateNew);
+  }
   if (file == nullptr) return false;
   const bool written =
       platform::WriteFile(file, text.data(), static_cast<std::int64_t>(text.size()));
-  return platform::CloseFile(file) && written;
+  if (platform::CloseFile(file) && written && platform::ReplaceFileWith(temporary, path)) {
+    return true;
+  }
+  platform::DeleteFileAt(temporary);
+  return false;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -210,30 +205,44 @@ int RunCheck(const std::vector<std::string>& args, bool explorerDrop, std::strin
     return 0;
   }
   if (!problem.empty()) {
-    std::fprintf(stderr, "lapbundle-check: %s\n%s", platform::Cp1252ToUtf8(problem).c_str(),
-                 kUsage);
+    std::fprintf(stderr, "lapbundle-check: %s\n%s", Shown(problem).c_str(), kUsage);
     return 2;
   }
   if (explorerDrop && a.html.empty()) a.html = FolderOf(a.paths.front()) + kReportName;
-  std::vector<std::string> files;
+  // Every archive once, in the order first reached.
+  std::vector<check::FoundArchive> files;
+  std::set<std::string> seen;
+  std::string refused;
   for (const std::string& p : a.paths) {
+    std::vector<check::FoundArchive> found;
     if (IsFolder(p)) {
-      CollectFolder(p, 0, &files);
+      CollectArchives(p, &found);
     } else {
-      files.push_back(p);
+      found.push_back({p, true});
     }
+    if (found.empty() && refused.empty()) refused = "no archive in " + platform::DisplayPath(p);
+    for (const check::FoundArchive& f : found) {
+      if (!f.reachable || seen.insert(SamePathKey(f.path, false)).second) files.push_back(f);
+    }
+  }
+  if (refused.empty()) refused = RefuseReport("--csv", a.csv, files);
+  if (refused.empty()) refused = RefuseReport("--html", a.html, files);
+  if (!refused.empty()) {
+    std::fprintf(stderr, "lapbundle-check: %s\n", TerminalText(refused).c_str());
+    return 2;
   }
   const unsigned cores = std::thread::hardware_concurrency();
   const int jobs = a.jobs > 0 ? a.jobs : static_cast<int>(cores > 0 ? cores : 1);
   const std::vector<ProofReport> reports = CheckAll(files, a.options, jobs);
-  std::fputs(TerminalTable(reports).c_str(), stdout);
+  const std::string table = TerminalTable(reports);
+  std::fwrite(table.data(), 1, table.size(), stdout);
   std::fflush(stdout);
   int status =
       std::all_of(reports.begin(), reports.end(), [](const ProofReport& r) { return r.ok(); }) ? 0
                                                                                                : 1;
   if (!a.csv.empty() && !WriteText(a.csv, CsvReport(reports))) {
     std::fprintf(stderr, "lapbundle-check: cannot write %s\n",
-                 platform::Cp1252ToUtf8(a.csv).c_str());
+                 TerminalText(platform::DisplayPath(a.csv)).c_str());
     status = 1;
   }
   if (!a.html.empty()) {
@@ -241,7 +250,7 @@ int RunCheck(const std::vector<std::string>& args, bool explorerDrop, std::strin
       if (reportPath != nullptr) *reportPath = a.html;
     } else {
       std::fprintf(stderr, "lapbundle-check: cannot write %s\n",
-                   platform::Cp1252ToUtf8(a.html).c_str());
+                   TerminalText(platform::DisplayPath(a.html)).c_str());
       status = 1;
     }
   }

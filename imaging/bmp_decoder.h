@@ -63,7 +63,8 @@ bool DecodeJpeg(const std::uint8_t* data, std::size_t size, DecodedImage* out, P
 
 // A screenshot checked and shrunk for a report: the picture's size, and a
 // JPEG of it `thumbWidth` pixels wide (height in proportion, at least 1;
-// a narrower picture keeps its size).
+// a narrower picture keeps its size), and never taller than four times
+// `thumbWidth` (the width then in proportion, at least 1).
 struct PictureSummary {
   int width = 0;
   int height = 0;

@@ -1,5 +1,6 @@
 // A screenshot held in memory, checked by decoding it whole and shrunk to a
 // small JPEG for a report page.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -13,6 +14,10 @@
 namespace {
 
 constexpr int kThumbnailQuality = 8;
+// A thumbnail is at most this many times as tall as its width limit.
+constexpr int kTallest = 4;
+// The largest side a JPEG file can hold.
+constexpr int kJpegLargest = 65500;
 
 // Pixel blocks from the C heap: this path runs on several threads at once
 // and keeps away from the image slots' bookkeeping.
@@ -48,6 +53,13 @@ bool Shrink(const imaging::SourceRows& source, int thumbWidth, PictureSummary* o
     height = static_cast<int>(std::int64_t{height} * thumbWidth / width);
     if (height < 1) height = 1;
     width = thumbWidth;
+  }
+  // A picture far taller than wide keeps a small thumbnail too (and one the
+  // JPEG format can hold): its height is clamped, its width in proportion.
+  const int maxHeight = thumbWidth > 0 ? kTallest * thumbWidth : kJpegLargest;
+  if (height > maxHeight) {
+    width = static_cast<int>(std::max<std::int64_t>(1, std::int64_t{width} * maxHeight / height));
+    height = maxHeight;
   }
   std::vector<std::uint32_t> pixels;
   try {

@@ -8,7 +8,7 @@ packages=(
   zlib1g-dev libminizip-dev libjpeg62-turbo-dev libfltk1.3-dev
   libgtest-dev libx11-dev
   xvfb xauth xdotool xclip x11-utils x11-apps imagemagick
-  unzip zip libjpeg-turbo-progs python3
+  unzip zip libjpeg-turbo-progs python3 p7zip-full
   clang libclang-rt-14-dev
 )
 if [ "${1:-}" = "--runtime" ]; then

@@ -5,113 +5,26 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "check/check.h"
 #include "imaging/bmp_decoder.h"
 #include "imaging/image_store.h"
+#include "tests/check/hostile_zip.h"
 #include "tests/testing/temp_folder.h"
+#include "tools/bmp_builder.h"
 #include "tools/sample_game.h"
 
 namespace {
 
-const std::string kName = "oakfield_Ann Lee_973";
-
-struct Entry {
-  std::string name;
-  std::string data;
-  int method = 8;
-  bool encrypted = false;
-  std::uint32_t storedSize = 0xFFFFFFFFu;  // the real size unless given
-  std::uint32_t crcXor = 0;
-  int corruptAt = -1;  // a compressed byte flipped
-};
-
-// `bytes` little-endian bytes of `value` (zeros beyond its four).
-void Put(std::string* out, std::uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i)
-    out->push_back(i < 4 ? static_cast<char>((value >> (8 * i)) & 0xFF) : '\0');
-}
-
-std::string Deflated(const std::string& data) {
-  z_stream z{};
-  deflateInit2(&z, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&z, static_cast<uLong>(data.size())), '\0');
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  z.avail_in = static_cast<uInt>(data.size());
-  z.next_out = reinterpret_cast<Bytef*>(out.data());
-  z.avail_out = static_cast<uInt>(out.size());
-  deflate(&z, Z_FINISH);
-  out.resize(z.total_out);
-  deflateEnd(&z);
-  return out;
-}
-
-// A zip archive: local headers with their data, the directory, the end record.
-std::string Zip(const std::vector<Entry>& entries) {
-  std::string body, directory;
-  for (const Entry& e : entries) {
-    std::string packed = e.method == 8 ? Deflated(e.data) : e.data;
-    if (e.corruptAt >= 0 && e.corruptAt < static_cast<int>(packed.size()))
-      packed[e.corruptAt] ^= 0x55;
-    const auto crc = static_cast<std::uint32_t>(
-        crc32(0, reinterpret_cast<const Bytef*>(e.data.data()), static_cast<uInt>(e.data.size())) ^
-        e.crcXor);
-    const std::uint32_t size =
-        e.storedSize != 0xFFFFFFFFu ? e.storedSize : static_cast<std::uint32_t>(e.data.size());
-    const std::uint32_t flags = e.encrypted ? 1 : 0;
-    const auto offset = static_cast<std::uint32_t>(body.size());
-    std::string common;
-    Put(&common, 20, 2);
-    Put(&common, flags, 2);
-    Put(&common, static_cast<std::uint32_t>(e.method), 2);
-    Put(&common, 0, 4);  // time and date
-    Put(&common, crc, 4);
-    Put(&common, static_cast<std::uint32_t>(packed.size()), 4);
-    Put(&common, size, 4);
-    Put(&common, static_cast<std::uint32_t>(e.name.size()), 2);
-    Put(&common, 0, 2);  // extra field
-    Put(&body, 0x04034b50, 4);
-    body += common + e.name + packed;
-    Put(&directory, 0x02014b50, 4);
-    Put(&directory, 20, 2);
-    directory += common;
-    Put(&directory, 0, 2 + 2 + 2 + 4);  // comment, disk, internal, external
-    Put(&directory, offset, 4);
-    directory += e.name;
-  }
-  std::string zip = body + directory;
-  Put(&zip, 0x06054b50, 4);
-  Put(&zip, 0, 4);
-  Put(&zip, static_cast<std::uint32_t>(entries.size()), 2);
-  Put(&zip, static_cast<std::uint32_t>(entries.size()), 2);
-  Put(&zip, static_cast<std::uint32_t>(directory.size()), 4);
-  Put(&zip, static_cast<std::uint32_t>(body.size()), 4);
-  Put(&zip, 0, 2);
-  return zip;
-}
-
-std::string Text(const std::vector<std::uint8_t>& bytes) {
-  return std::string(bytes.begin(), bytes.end());
-}
+using namespace hostile;
 
 const sample::GameOptions kGame;
 
-std::string Jpeg(int width, int height) {
-  // Varied pixels, so that most of the file is picture data, not tables.
-  std::vector<std::uint8_t> rows(static_cast<std::size_t>((3 * width + width % 4) * height));
-  for (std::size_t i = 0; i < rows.size(); ++i) rows[i] = static_cast<std::uint8_t>(i * 7 ^ i >> 5);
-  std::string jpeg;
-  EncodeJpegToMemory(&jpeg, rows.data(), width, height, 3 * width + width % 4, 7);
-  return jpeg;
-}
-
-// The three entries the tool packs.
-std::vector<Entry> Proof() {
-  return {{kName + ".bmp", Text(sample::ScreenshotBytes(64, 48, 1))},
-          {kName + ".gam", Text(sample::SaveGameBytes(kGame))},
-          {"Oakfield.trk", Text(sample::TrackFileBytes(kGame))}};
+std::string Text(const std::vector<std::uint8_t>& bytes) {
+  return std::string(bytes.begin(), bytes.end());
 }
 
 ProofReport Check(const std::string& zip, const std::string& fileName = kName + ".zip",
@@ -147,21 +60,6 @@ TEST(CheckProof, JpegScreenshotDecodes) {
   EXPECT_EQ(r.screenHeight, 20);
 }
 
-struct DamageRow {
-  const char* label;
-  void (*damage)(std::vector<Entry>* entries);
-  std::string problem;
-};
-
-// A small JPEG whose frame header declares height x width instead.
-std::string JpegDeclaring(const char* heightWidth) {
-  std::string jpeg = Jpeg(16, 16);
-  const std::size_t sof = jpeg.find("\xFF\xC0");
-  jpeg.replace(sof + 5, 4, heightWidth, 4);
-  return jpeg;
-}
-std::string HugeJpeg() { return JpegDeclaring("\xEA\x60\xEA\x60"); }  // 60000 x 60000
-
 int allocations = 0;
 std::uint32_t* CountedAlloc(std::size_t count) {
   ++allocations;
@@ -183,79 +81,6 @@ TEST(CheckProof, JpegOverThePixelLimitAllocatesNothing) {
   EXPECT_EQ(allocations, 1);
 }
 
-const std::string kBmpShown = "\"" + kName + ".bmp\"";
-const std::string kJpgShown = "\"" + kName + ".jpg\"";
-
-const DamageRow kDamageRows[] = {
-    {"encrypted", [](auto* e) { (*e)[1].encrypted = true; },
-     "entry \"" + kName + ".gam\" is encrypted"},
-    {"folder part", [](auto* e) { (*e)[2].name = "Hills/Oakfield.trk"; },
-     "entry \"Hills/Oakfield.trk\" is not a plain file name"},
-    {"climbs out", [](auto* e) { (*e)[2].name = ".."; }, "entry \"..\" is not a plain file name"},
-    {"drive letter", [](auto* e) { (*e)[2].name = "C:Oakfield.trk"; },
-     "entry \"C:Oakfield.trk\" is not a plain file name"},
-    {"duplicate", [](auto* e) { e->push_back((*e)[2]); }, "duplicate entry \"Oakfield.trk\""},
-    {"over the cap", [](auto* e) { (*e)[2].storedSize = 256u * 1024 * 1024 + 1; },
-     "entry \"Oakfield.trk\" is larger than 256 MiB"},
-    {"inflates past its size", [](auto* e) { (*e)[0].storedSize = 100; },
-     "entry " + kBmpShown + " inflates past its stored size"},
-    {"stored past its size",
-     [](auto* e) {
-       (*e)[2].method = 0;
-       (*e)[2].storedSize = 10;
-     },
-     "entry \"Oakfield.trk\" inflates past its stored size"},
-    {"shorter than its size",
-     [](auto* e) { (*e)[2].storedSize = static_cast<std::uint32_t>((*e)[2].data.size() + 1); },
-     "entry \"Oakfield.trk\" is damaged"},
-    {"crc", [](auto* e) { (*e)[1].crcXor = 1; },
-     "entry \"" + kName + ".gam\" fails its CRC-32 check"},
-    {"corrupt deflate", [](auto* e) { (*e)[0].corruptAt = 0; },
-     "entry " + kBmpShown + " is damaged"},
-    {"unknown method", [](auto* e) { (*e)[2].method = 12; },
-     "entry \"Oakfield.trk\" uses compression method 12"},
-    {"unexpected",
-     [](auto* e) {
-       e->push_back({"readme.txt", "hello"});
-     },
-     "unexpected entry \"readme.txt\""},
-    {"no saved game", [](auto* e) { e->erase(e->begin() + 1); },
-     "no saved game: there is no race to check"},
-    {"no track file", [](auto* e) { e->erase(e->begin() + 2); },
-     "number not checked: no track file"},
-    {"no screenshot", [](auto* e) { e->erase(e->begin()); }, "no screenshot"},
-    {"wrong track file", [](auto* e) { (*e)[2].name = "Pinewood.trk"; },
-     "track file \"Pinewood.trk\" is not the saved game's track \"Oakfield\""},
-    {"renamed", [](auto* e) { (*e)[1].name = "pinewood_Ann Lee_973.gam"; },
-     "packed as pinewood_Ann Lee_973"},
-    {"huge BMP",
-     [](auto* e) {
-       std::string& bmp = (*e)[0].data;
-       bmp.replace(18, 8, std::string("\x00\x00\x01\x00\x00\x00\x01\x00", 8));
-     },
-     "screenshot " + kBmpShown + " does not decode"},
-    {"truncated BMP", [](auto* e) { (*e)[0].data.resize(200); },
-     "screenshot " + kBmpShown + " does not decode"},
-    {"huge JPEG",
-     [](auto* e) {
-       (*e)[0] = {kName + ".jpg", HugeJpeg()};
-     },
-     "screenshot " + kJpgShown + " does not decode"},
-    {"truncated JPEG",
-     [](auto* e) {
-       const std::string jpeg = Jpeg(64, 64);
-       (*e)[0] = {kName + ".jpg", jpeg.substr(0, jpeg.size() / 2)};
-     },
-     "screenshot " + kJpgShown + " does not decode"},
-    {"corrupt JPEG",
-     [](auto* e) {
-       std::string jpeg = Jpeg(64, 64);
-       jpeg.replace(jpeg.size() - jpeg.size() / 4, 2, "\xFF\xD9");
-       (*e)[0] = {kName + ".jpg", jpeg};
-     },
-     "screenshot " + kJpgShown + " does not decode"},
-};
-
 TEST(CheckProof, EachDamageGivesItsProblem) {
   for (const DamageRow& row : kDamageRows) {
     std::vector<Entry> entries = Proof();
@@ -263,6 +88,53 @@ TEST(CheckProof, EachDamageGivesItsProblem) {
     const ProofReport r = Check(Zip(entries));
     EXPECT_TRUE(Has(r, row.problem)) << row.label << ": " << Verdict(r);
   }
+}
+
+TEST(CheckProof, DataDescriptorsThatAgreeAreOk) {
+  std::vector<Entry> entries = Proof();
+  for (Entry& e : entries) e.descriptor = true;
+  const ProofReport r = Check(Zip(entries));
+  EXPECT_TRUE(r.ok()) << Verdict(r);
+}
+
+TEST(CheckProof, OverlapBombIsRefusedWithoutInflating) {
+  // One local header whose data claim 1 MiB, and 999 more directory
+  // records of other names pointing at it: 1000 MiB claimed in all.
+  std::vector<Entry> entries = {{"b0000.bmp", std::string(1024, '\0')}};
+  entries.front().storedSize = 1 << 20;
+  for (int i = 1; i < 1000; ++i) {
+    Entry e = entries.front();
+    char name[16];
+    std::snprintf(name, sizeof name, "b%04d.bmp", i);
+    e.name = name;
+    e.headerOf = 0;
+    entries.push_back(e);
+  }
+  const ProofReport r = Check(Zip(entries));
+  EXPECT_TRUE(Has(r, "the entries add up to more than 768 MiB")) << Verdict(r);
+  EXPECT_TRUE(Has(r, "entries \"b0000.bmp\" and \"b0001.bmp\" overlap")) << Verdict(r);
+  EXPECT_EQ(r.inflatedBytes, 0u);
+  // Under the cap, overlapping entries are not inflated either.
+  entries.resize(700);
+  EXPECT_EQ(Check(Zip(entries)).inflatedBytes, 0u);
+}
+
+TEST(CheckProof, TallPictureKeepsASmallThumbnail) {
+  // 4 x 16,777,216 pixels, run-length coded: a run per row would be long,
+  // the end-of-picture mark alone leaves every pixel at index 0.
+  DibLayout layout = MakeLayout(4, 16777216, 8);
+  layout.compression = 1;
+  layout.colorsUsed = 2;
+  layout.palette = {0x102030, 0xFFFFFF};
+  layout.pixels = {0, 1};
+  std::vector<Entry> entries = Proof();
+  const Bytes bmp = BuildBmp(layout);
+  entries[0].data.assign(bmp.begin(), bmp.end());
+  const ProofReport r = Check(Zip(entries));
+  EXPECT_TRUE(r.ok()) << Verdict(r);
+  EXPECT_EQ(r.screenWidth, 4);
+  EXPECT_EQ(r.screenHeight, 16777216);
+  EXPECT_FALSE(r.thumbnailJpeg.empty());
 }
 
 TEST(CheckProof, OfficialTrackStandsInForAMissingOne) {
@@ -283,6 +155,27 @@ TEST(CheckProof, OfficialTrackStandsInForAMissingOne) {
   EXPECT_TRUE(Has(none, "number not checked: no track file")) << Verdict(none);
 }
 
+TEST(CheckProof, OfficialTrackIsComparedWhole) {
+  std::string track = Text(sample::TrackFileBytes(kGame));
+  for (int i = 0; track.size() < 2500000; ++i) track += static_cast<char>(i * 31 >> 3);
+  TempFolder tracks;
+  tracks.write("Hills/Oakfield.trk", track);
+  CheckOptions options;
+  options.tracksDir = tracks.program();
+  std::vector<Entry> entries = Proof();
+  entries[2].data = track;
+  EXPECT_TRUE(Check(Zip(entries), kName + ".zip", options).ok());
+  entries[2].data[2400000] ^= 1;
+  EXPECT_TRUE(Has(Check(Zip(entries), kName + ".zip", options),
+                  "track file differs from the official one from byte 2400000"));
+  entries[2].data = track.substr(0, track.size() - 1);
+  const ProofReport shorter = Check(Zip(entries), kName + ".zip", options);
+  EXPECT_TRUE(Has(shorter, "track file differs from the official one: " +
+                               std::to_string(track.size() - 1) + " bytes, official " +
+                               std::to_string(track.size())))
+      << Verdict(shorter);
+}
+
 TEST(CheckProof, ArchivesThatDoNotOpen) {
   const std::string zip = Zip(Proof());
   for (const std::string& bytes :
@@ -291,6 +184,26 @@ TEST(CheckProof, ArchivesThatDoNotOpen) {
     EXPECT_FALSE(r.readable);
     EXPECT_TRUE(Has(r, "not a zip archive, or its directory is damaged")) << Verdict(r);
   }
+}
+
+TEST(CheckProof, EveryRepeatedProblemIsSummedUp) {
+  std::vector<Entry> entries = Proof();
+  for (int i = 0; i < 5; ++i) {
+    const std::string n = std::to_string(i);
+    entries.push_back({"e" + n, "x"});
+    entries.back().encrypted = true;
+    entries.push_back({"m" + n, "x", 12});
+    entries.push_back({"l" + n, "x", 0});
+    entries.back().storedSize = (256u << 20) + 1;
+  }
+  const ProofReport r = Check(Zip(entries));
+  for (const char* summed :
+       {"2 more encrypted entries", "2 more entries of other compression methods",
+        "2 more entries larger than 256 MiB"}) {
+    EXPECT_TRUE(Has(r, summed)) << summed << ": " << Verdict(r);
+  }
+  EXPECT_TRUE(Has(r, "entry \"e2\" is encrypted"));
+  EXPECT_FALSE(Has(r, "entry \"e3\" is encrypted"));
 }
 
 TEST(CheckProof, ManyTinyEntriesAreSummedUp) {

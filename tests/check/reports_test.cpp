@@ -36,6 +36,33 @@ TEST(Reports, CsvQuotesFieldsAsRfc4180) {
   EXPECT_EQ(row.substr(row.size() - 2), "\r\n");
 }
 
+TEST(Reports, CsvCellsNeverStartAFormula) {
+  ProofReport r = Race("@x.zip", "=2+5", -1);
+  r.trackName = "=HYPERLINK(\"http://x.example\")";
+  r.trackPath = "\\H\\" + r.trackName;
+  r.notes = {"\tnote", "x"};
+  const std::string row = CsvReport({r}).substr(CsvReport({r}).find("\r\n") + 2);
+  for (const char* cell : {"'@x.zip,", ",'=2+5,", ",-1,",
+                           ",\"'=HYPERLINK(\"\"http://x.example\"\")\",", ",'\tnote; x\r\n"}) {
+    EXPECT_NE(row.find(cell), std::string::npos) << cell << " in " << row;
+  }
+}
+
+TEST(Reports, TerminalShowsControlCharactersAsEscapes) {
+  ProofReport r = Race("a.zip", "A\x1B[2K\rB\x9D", 1);
+  r.problems = {std::string("entry \"x\0y\x7F\" is damaged", 24)};
+  const std::string table = TerminalTable({r, Race("b.zip", "B", 2)});
+  EXPECT_NE(table.find("A\\x1B[2K\\x0DB\\u009D"), std::string::npos) << table;
+  EXPECT_NE(table.find("entry \"x\\x00y\\x7F\" is damaged"), std::string::npos) << table;
+  for (char c : table) {
+    EXPECT_TRUE(c == '\n' || static_cast<unsigned char>(c) >= 0x20) << static_cast<int>(c);
+    EXPECT_NE(c, '\x7F');
+  }
+  EXPECT_EQ(table.find("\xC2\x9D"), std::string::npos);
+  EXPECT_NE(table.find("b.zip"), std::string::npos);
+  EXPECT_EQ(table.substr(table.size() - 32), "2 proofs: 1 ok, 1 with problems\n") << table;
+}
+
 TEST(Reports, HtmlEscapesEveryText) {
   ProofReport r = Race("<i>&.zip", "<b>A&B</b>", 1);
   r.problems = {"packed as \"<script>\""};
@@ -62,6 +89,19 @@ TEST(Reports, StandingsRankByTimeWithNoResultLast) {
   const std::string two = HtmlReport({Race("a.zip", "A", 2), other});
   EXPECT_NE(two.find("\\Hills\\Oakfield, 5 laps"), std::string::npos);
   EXPECT_NE(two.find("\\Hills\\Oakfield, 10 laps"), std::string::npos);
+}
+
+TEST(Reports, ProofsWithProblemsTakeNoRank) {
+  ProofReport negative = Race("neg.zip", "Neg", -1);
+  negative.problems = {"race time below zero"};
+  ProofReport slow = Race("slow.zip", "Slow", 1900000);
+  slow.problems = {"packed as x"};
+  const std::string page = HtmlReport({negative, slow, Race("good.zip", "Good", 1850000)});
+  const std::string first = "<td class=\"num\">1</td>";
+  EXPECT_LT(page.find(first), page.find("Good"));
+  EXPECT_LT(page.find("Good"), page.find("Neg"));
+  EXPECT_EQ(page.find("<td class=\"num\">2</td>"), std::string::npos) << page;
+  EXPECT_EQ(page.find(first, page.find(first) + 1), std::string::npos);
 }
 
 TEST(Reports, RaceTimeAndNumberFormats) {

@@ -29,9 +29,18 @@ grep -q "  ok$" <<<"$out" || fail "the packed proof is not ok: $out"
 grep -qx "1 proofs: 1 ok, 0 with problems" <<<"$out" || fail "no summary line: $out"
 check --tracks "$GAME/Tracks" "$proof"
 [ "$code" -eq 0 ] || fail "the packed proof against its own track: exit $code: $out"
+# Other readers list the same entries with the same bytes.
+python3 "$(dirname "$0")/other_readers.py" "$LIST_ENTRIES" "$proof" || fail "other readers disagree"
 
 check "$proof" "$WORK/missing.zip"
 [ "$code" -eq 2 ] || fail "a missing path: exit $code, expected 2"
+# A name holding a backslash is never taken for a path to another file.
+mkdir -p "$WORK/b"
+cp "$proof" "$WORK/b/$NAME.zip"
+cp "$proof" "$WORK/b\\$NAME.zip"
+check "$WORK/b\\$NAME.zip"
+[ "$code" -eq 2 ] || fail "a name with a backslash: exit $code, expected 2: $out"
+grep -qF "cannot be opened by its name" <<<"$out" || fail "a name with a backslash: $out"
 
 T="$WORK/tampered"
 mkdir -p "$T"
@@ -127,7 +136,10 @@ for r in rows:
     assert base64.b64decode(r["img"][len(prefix):])[:2] == b"\xff\xd8", "thumbnail is no JPEG"
 problems = [t for r in rows if r["class"] == "problem" for t in r["text"]]
 assert "packed as oakfield_Ann Lee_973" in problems, problems
-# The time edit moves that proof to the top: 1900000 ranks after 1850000.
-assert rows[-1]["text"][1:3] == ["Ann Lee", "31:40.000"], rows[-1]
+# Only the whole proof takes a rank; the others follow it, marked, by race
+# time (the time edit's 1900000 after 1850000).
+assert ok[0]["text"][0] == "1", ok
+assert all(r["text"][0] == "Ann Lee" for r in rows if r["class"] == "problem"), rows
+assert rows[-1]["text"][0:2] == ["Ann Lee", "31:40.000"], rows[-1]
 PY
 echo "ok"

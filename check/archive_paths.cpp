@@ -1,0 +1,115 @@
+// The archives the paths on the command line name or hold, and the paths a
+// report may not be written to.
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "check/check_internal.h"
+#include "platform/console.h"
+#include "platform/platform.h"
+
+namespace check {
+namespace {
+
+constexpr int kMaxFolderDepth = 64;
+
+// True when the host reports the path itself as a symbolic link (or
+// junction); false when it is none or cannot tell.
+bool IsLink(const std::string& path) {
+  std::error_code error;
+  const auto status = std::filesystem::symlink_status(platform::HostPath(path), error);
+  return !error && std::filesystem::is_symlink(status);
+}
+
+std::string Lower(std::string text) {
+  for (char& c : text) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return text;
+}
+
+// The archives of a folder and its subfolders, in name order per folder.
+// Links to folders are not followed: a link to a parent would make the
+// search endless, and the archives it reaches are found by their own path.
+void CollectFolder(const std::string& folder, int depth, std::vector<FoundArchive>* out) {
+  if (depth > kMaxFolderDepth) return;
+  std::string base = folder;
+  if (base.empty() || base.back() != '\\') base += '\\';
+  platform::Search* search = nullptr;
+  platform::FoundEntry entry;
+  std::vector<platform::FoundEntry> found;
+  if (platform::StartSearch(base + "*", &search, &entry) != platform::SearchStart::kFound) return;
+  do {
+    if (entry.name != "." && entry.name != "..") found.push_back(entry);
+  } while (platform::ContinueSearch(search, &entry));
+  platform::EndSearch(search);
+  std::sort(found.begin(), found.end(),
+            [](const auto& x, const auto& y) { return x.name < y.name; });
+  for (const platform::FoundEntry& e : found) {
+    const std::string path = base + e.name;
+    if ((e.attributes & platform::kAttrDirectory) != 0) {
+      if (!IsLink(path) && e.name.find('\\') == std::string::npos) {
+        CollectFolder(path, depth + 1, out);
+      }
+    } else if (e.name.size() > 4 && Lower(e.name.substr(e.name.size() - 4)) == ".zip") {
+      out->push_back({path, e.name.find('\\') == std::string::npos});
+    }
+  }
+}
+
+// True when the file exists and is a zip archive by its name or its first bytes.
+bool IsZipFile(const std::string& path) {
+  const std::uint32_t a = platform::FileAttributes(path);
+  if (a == platform::kInvalidAttributes || (a & platform::kAttrDirectory) != 0) return false;
+  if (path.size() >= 4 && Lower(path.substr(path.size() - 4)) == ".zip") return true;
+  platform::File* file = platform::OpenFile(path, platform::OpenMode::kReadAny);
+  if (file == nullptr) return false;
+  char head[4] = {};
+  const bool read = platform::ReadFile(file, head, 4) == 4;
+  platform::CloseFile(file);
+  return read && head[0] == 'P' && head[1] == 'K' &&
+         ((head[2] == 3 && head[3] == 4) || (head[2] == 5 && head[3] == 6));
+}
+
+}  // namespace
+
+void CollectArchives(const std::string& folder, std::vector<FoundArchive>* out) {
+  CollectFolder(folder, 0, out);
+}
+
+// The path as one text per file: separators doubled or at the end, and
+// "." parts, dropped; with foldCase, ASCII letters in one case.
+std::string SamePathKey(const std::string& path, bool foldCase) {
+  std::string key;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find('\\', start);
+    if (end == std::string::npos) end = path.size();
+    const std::string part = path.substr(start, end - start);
+    if (!(part.empty() && start > 0) && part != ".") {
+      if (!key.empty() || start > 0) key += '\\';
+      key += foldCase ? Lower(part) : part;
+    }
+    start = end + 1;
+  }
+  return key;
+}
+
+// An empty text when `report` may be written, otherwise why not (UTF-8): a
+// report never replaces an archive, whether it is being checked or not.
+std::string RefuseReport(const std::string& option, const std::string& report,
+                         const std::vector<FoundArchive>& files) {
+  if (report.empty()) return std::string();
+  const std::string key = SamePathKey(report, true);
+  for (const FoundArchive& f : files) {
+    if (SamePathKey(f.path, true) == key) {
+      return option + ": " + platform::DisplayPath(report) + " is one of the archives to check";
+    }
+  }
+  if (IsZipFile(report)) return option + ": " + platform::DisplayPath(report) + " is a zip archive";
+  return std::string();
+}
+
+}  // namespace check

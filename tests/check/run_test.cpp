@@ -1,0 +1,121 @@
+// The program over real files: which paths it refuses before checking
+// anything, and how it writes its reports.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "check/check.h"
+#include "platform/console.h"
+#include "platform/platform.h"
+#include "tests/check/hostile_zip.h"
+#include "tests/testing/temp_folder.h"
+
+namespace {
+
+class Run : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    proof_ = hostile::Zip(hostile::Proof());
+    folder_.write("proofs/a.zip", proof_);
+    folder_.write("proofs/b.zip", proof_);
+  }
+  void TearDown() override { platform::ResetFaults(); }
+  std::string In(const std::string& relative) const { return folder_.programPath(relative); }
+  int Check(const std::vector<std::string>& args) {
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const int status = RunCheck(args, false, nullptr);
+    out_ = testing::internal::GetCapturedStdout();
+    err_ = testing::internal::GetCapturedStderr();
+    return status;
+  }
+
+  TempFolder folder_;
+  std::string proof_, out_, err_;
+};
+
+TEST_F(Run, ReportPathThatIsAnArchiveIsRefused) {
+  folder_.write("other.zip", "not checked");
+  folder_.write("report.dat", std::string("PK\x05\x06", 4) + std::string(18, '\0'));
+  folder_.write("input.dat", proof_);
+  const std::vector<std::vector<std::string>> refused = {
+      {"--csv", In("proofs\\a.zip"), In("proofs\\b.zip")},
+      {"--html", In("proofs\\.\\B.ZIP"), In("proofs")},
+      {"--csv", In("other.zip"), In("proofs")},
+      {"--html=" + In("report.dat"), In("proofs")},
+      {"--csv=" + In("input.dat"), In("input.dat")},
+  };
+  for (const auto& args : refused) {
+    EXPECT_EQ(Check(args), 2) << args[0] << " " << args[1];
+    EXPECT_EQ(out_, "") << args[0];
+  }
+  EXPECT_EQ(folder_.read("proofs/a.zip"), proof_);
+  EXPECT_EQ(folder_.read("proofs/b.zip"), proof_);
+  EXPECT_EQ(folder_.read("other.zip"), "not checked");
+  EXPECT_EQ(folder_.read("input.dat"), proof_);
+}
+
+TEST_F(Run, EmptyReportOptionsAreErrors) {
+  EXPECT_EQ(Check({"--csv=", In("proofs")}), 2);
+  EXPECT_EQ(Check({"--html=", In("proofs")}), 2);
+  EXPECT_EQ(out_, "");
+}
+
+TEST_F(Run, PathWithoutArchivesIsAnError) {
+  folder_.write("empty/readme.txt", "x");
+  EXPECT_EQ(Check({In("proofs"), In("empty")}), 2);
+  EXPECT_EQ(out_, "");
+  EXPECT_NE(err_.find("no archive in " + platform::DisplayPath(In("empty"))), std::string::npos)
+      << err_;
+}
+
+TEST_F(Run, EachArchiveIsCheckedOnce) {
+  EXPECT_EQ(Check({In("proofs"), In("proofs\\a.zip"), In("proofs\\\\b.zip"), In("proofs\\")}), 1);
+  EXPECT_NE(out_.find("2 proofs: "), std::string::npos) << out_;
+  // Names that differ in case are two files here.
+  folder_.write("proofs/A.zip", proof_);
+  EXPECT_EQ(Check({In("proofs")}), 1);
+  EXPECT_NE(out_.find("3 proofs: "), std::string::npos) << out_;
+}
+
+TEST_F(Run, FolderSearchDoesNotFollowLinks) {
+  std::filesystem::create_directory_symlink(".", folder_.hostPath("proofs/again"));
+  std::filesystem::create_directory_symlink("..", folder_.hostPath("proofs/up"));
+  EXPECT_EQ(Check({In("proofs")}), 1);
+  EXPECT_NE(out_.find("2 proofs: "), std::string::npos) << out_;
+  // A link named on the command line is followed.
+  std::filesystem::create_directory_symlink(folder_.hostPath("proofs"), folder_.hostPath("link"));
+  EXPECT_EQ(Check({In("link")}), 1);
+  EXPECT_NE(out_.find("2 proofs: "), std::string::npos) << out_;
+}
+
+TEST_F(Run, PipeIsAProblemNotAWait) {
+  ASSERT_EQ(mkfifo(folder_.hostPath("proofs/c.zip").c_str(), 0600), 0);
+  EXPECT_EQ(Check({In("proofs")}), 1);
+  EXPECT_NE(out_.find("is not a regular file"), std::string::npos) << out_;
+  EXPECT_NE(out_.find("3 proofs: "), std::string::npos) << out_;
+}
+
+TEST_F(Run, NameWithABackslashNeverOpensAnother) {
+  folder_.write("named/x/" + hostile::kName + ".zip", proof_);
+  folder_.write("named/x\\" + hostile::kName + ".zip", "PK not a proof");
+  EXPECT_EQ(Check({In("named")}), 1);
+  EXPECT_NE(out_.find("2 proofs: 1 ok, 1 with problems"), std::string::npos) << out_;
+  EXPECT_NE(out_.find("cannot be opened by its name"), std::string::npos) << out_;
+}
+
+TEST_F(Run, FailedReportLeavesTheOldOne) {
+  folder_.write("report.csv", "old");
+  platform::FailNthCall(platform::Op::kWrite, 1, true);
+  EXPECT_EQ(Check({"--csv", In("report.csv"), In("proofs")}), 1);
+  platform::ResetFaults();
+  EXPECT_EQ(folder_.read("report.csv"), "old");
+  EXPECT_EQ(Check({"--csv", In("report.csv"), In("proofs")}), 1);
+  EXPECT_EQ(folder_.read("report.csv").rfind("file,verdict,", 0), 0u);
+  EXPECT_FALSE(folder_.exists("report.csv.part0"));
+}
+
+}  // namespace
