@@ -95,12 +95,34 @@ find_window() {
   timeout "$2" xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1
 }
 
+# Says why no main window was found: the program's state, the windows the
+# display holds and the program's output.
+no_window_found() {
+  if kill -0 "$APP_PID" 2>/dev/null; then
+    echo "  no window titled '$TITLE' after $WINDOW_WAIT s; the program still runs"
+  else
+    local code=0
+    wait "$APP_PID" || code=$?
+    echo "  no window titled '$TITLE': the program ended with $code"
+    APP_PID=""
+  fi
+  echo "  the display's named windows:"
+  xdotool search --name . 2>/dev/null | while read -r id; do
+    echo "    $id $(xdotool getwindowname "$id" 2>/dev/null)"
+  done | head -n 20
+  echo "  the program's output:"
+  sed 's/^/    /' "$WORK/app.log" | tail -n 20
+}
+
 # Starts the program in the game folder and finds its window and the
 # offset of its client area (Wine draws the frame inside the X window).
 start_app() {
   launch "$GAME"
   WID=$(find_window "^$TITLE\$" "$WINDOW_WAIT") || true
-  [ -n "$WID" ] || return 1
+  if [ -z "$WID" ]; then
+    no_window_found
+    return 1
+  fi
   local w h
   eval "$(xdotool getwindowgeometry --shell "$WID")"
   w=$WIDTH h=$HEIGHT
