@@ -59,15 +59,13 @@ bool isUsableArchiveName(std::string_view name) {
 
 platform::File* takeActionLock(const std::string& zipFolder) {
   const std::string path = zipFolder + kActionLockName;
-  bool missingBefore = false;
   for (int waited = 0;; waited += kLockPollMs) {
-    if (platform::File* lock = platform::TakeLockFile(path)) return lock;
-    // Not taken and not there: the folder cannot hold it. Once more first,
-    // as the other action may have removed it just now.
-    const bool missing = platform::FileAttributes(path) == platform::kInvalidAttributes;
-    if ((missing && missingBefore) || waited >= kActionLockWaitMs) return nullptr;
-    missingBefore = missing;
-    if (!missing) platform::PauseMs(kLockPollMs);
+    bool held = false;
+    if (platform::File* lock = platform::TakeLockFile(path, &held)) return lock;
+    // Only another copy's action is worth waiting for; a lock file that
+    // cannot be taken for any other reason will not become usable.
+    if (!held || waited >= kActionLockWaitMs) return nullptr;
+    platform::PauseMs(kLockPollMs);
   }
 }
 

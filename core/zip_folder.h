@@ -25,8 +25,9 @@ bool isUsableArchiveName(std::string_view name);
 
 // Takes the action lock of the folder (a program path ending in "\"). While
 // another copy's action holds it, waits for it up to kActionLockWaitMs,
-// pausing (so the window stays served). nullptr when the folder cannot hold
-// the lock file, or the other action did not end in time.
+// pausing (so the window stays served). nullptr at once when the lock file
+// cannot be made or used (a link, a folder, a file of another name too, one
+// that cannot be opened), and when the other action did not end in time.
 constexpr int kActionLockWaitMs = 120000;
 platform::File* takeActionLock(const std::string& zipFolder);
 void releaseActionLock(platform::File* lock, const std::string& zipFolder);
