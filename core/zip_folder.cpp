@@ -46,6 +46,18 @@ std::string temporaryName(int n) {
   return std::string("~lapbundle") + (n > 0 ? std::to_string(n) : "") + ".tmp";
 }
 
+// The name as the entries named after it are unpacked: a character that
+// the OEM code page holds only in an ASCII form ("\x9C" as "o", "\x99" as
+// "T") takes that form.
+std::string unpackedForm(std::string_view name) {
+  std::string form;
+  for (const char c : name) {
+    const char entry = EntryNameChar(c);
+    form += static_cast<unsigned char>(entry) < 0x80 ? entry : c;
+  }
+  return form;
+}
+
 }  // namespace
 
 bool isUsableArchiveName(std::string_view name) {
@@ -54,7 +66,9 @@ bool isUsableArchiveName(std::string_view name) {
       return false;
     }
   }
-  return !isDeviceName(name);
+  // The screenshot and the saved game are packed under this name too, and
+  // must not unpack as a device.
+  return !isDeviceName(name) && !isDeviceName(unpackedForm(name));
 }
 
 platform::File* takeActionLock(const std::string& zipFolder) {

@@ -19,8 +19,9 @@ constexpr const char* kTemporaryPattern = "~lapbundle*.tmp";
 // as a file. It refuses separators, the characters Windows refuses in names,
 // control characters and the names of Windows devices (CON, PRN, AUX, NUL,
 // CONIN$, CONOUT$, COM1-9, LPT1-9 and COM/LPT with a superscript 1-3), in
-// any case, alone or before a dot, also with blanks before that dot. The
-// empty name is fine (".zip").
+// any case, alone or before a dot, also with blanks before that dot, also
+// once the name's characters take the forms its entry names give them
+// ("C\x9Cn" unpacks as "Con"). The empty name is fine (".zip").
 bool isUsableArchiveName(std::string_view name);
 
 // Takes the action lock of the folder (a program path ending in "\"). While

@@ -93,6 +93,11 @@ bool DeleteOnce(const std::string& path) {
   if (DeleteFileA(path.c_str())) return true;
   const DWORD error = GetLastError();
   const DWORD attributes = GetFileAttributesA(path.c_str());
+  // A folder is refused for good, not held by anyone.
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    SetLastError(ERROR_DIRECTORY);
+    return false;
+  }
   if (error != ERROR_ACCESS_DENIED || attributes == INVALID_FILE_ATTRIBUTES ||
       (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) !=
           FILE_ATTRIBUTE_READONLY) {

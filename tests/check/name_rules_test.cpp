@@ -110,6 +110,11 @@ const PackedRow kPackedRows[] = {
     // The euro sign is packed as its closest ASCII form.
     {"\x80uro", "Euro", true},
     {"\x80uro", "Furo", false},
+    // Characters whose OEM forms Windows refuses are packed as "_".
+    {"\x8B"
+     "Ann\x9B_973",
+     "_Ann__973", true},
+    {"C\x9Cn_973", "Con_973", true},
 };
 
 TEST(PackedName, EachRow) {
