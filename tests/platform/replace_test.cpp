@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -202,6 +204,33 @@ TEST_F(PlatformReplace, TheNewFileReachesTheDiskBeforeItsNameAndTheNameBeforeSuc
   EXPECT_FALSE(platform::ReplaceFileWith(dir.programPath("new.zip"), dir.programPath("old.zip")));
   EXPECT_EQ(dir.read("old.zip"), "new");
   EXPECT_EQ(dir.read("new.zip"), "newer");
+}
+
+// The calls of kinds `kinds` in the record, in order.
+std::vector<Op> Recorded(std::initializer_list<Op> kinds) {
+  std::vector<Op> calls;
+  for (const Op op : platform::RecordedCalls()) {
+    for (const Op kind : kinds) {
+      if (op == kind) calls.push_back(op);
+    }
+  }
+  return calls;
+}
+
+TEST_F(PlatformReplace, TheRememberedGameFolderReachesTheDiskInTheSameOrder) {
+  const char* before = std::getenv("XDG_CONFIG_HOME");
+  const std::string kept = before != nullptr ? before : "";
+  setenv("XDG_CONFIG_HOME", dir.host().c_str(), 1);
+  platform::RecordCalls();
+  EXPECT_TRUE(platform::ReplaceUserFile("folder.txt", "/home/a/game"));
+  EXPECT_EQ(Recorded({Op::kFlush, Op::kRename}),
+            std::vector<Op>({Op::kFlush, Op::kRename, Op::kFlush}));
+  EXPECT_EQ(dir.read("lapbundle/folder.txt"), "/home/a/game");
+  if (before != nullptr) {
+    setenv("XDG_CONFIG_HOME", kept.c_str(), 1);
+  } else {
+    unsetenv("XDG_CONFIG_HOME");
+  }
 }
 
 }  // namespace

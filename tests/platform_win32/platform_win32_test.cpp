@@ -333,6 +333,20 @@ TEST_F(Win32PlatformTest, TheNewFileReachesTheDiskBeforeItsNameAndTheNameBeforeS
   EXPECT_EQ(Read("new.tmp") + Read("Race.zip"), "newernew");
 }
 
+TEST_F(Win32PlatformTest, TheRememberedGameFolderReachesTheDiskInTheSameOrder) {
+  using platform::Op;
+  platform::RecordCalls();
+  EXPECT_TRUE(platform::ReplaceUserFile("flush-order.txt", "C:\\Games\\Race"));
+  std::vector<Op> calls;
+  for (const Op op : platform::RecordedCalls()) {
+    if (op == Op::kFlush || op == Op::kRename) calls.push_back(op);
+  }
+  EXPECT_EQ(calls, std::vector<Op>({Op::kFlush, Op::kRename, Op::kFlush}));
+  std::string contents;
+  EXPECT_TRUE(platform::ReadUserFile("flush-order.txt", 100, &contents));
+  EXPECT_EQ(contents, "C:\\Games\\Race");
+}
+
 // Holds a file open as a virus scanner would (no FILE_SHARE_DELETE) for a
 // while, on a thread of its own.
 class Holder {
