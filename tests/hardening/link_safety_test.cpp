@@ -149,3 +149,53 @@ TEST_F(LinkSafetyTest, ALockFileThatIsAFolderIsAnErrorAtOnce) {
 }
 
 }  // namespace
+
+namespace {
+
+// Names typed into the name field whose characters Windows would not take
+// in an entry's name as the OEM code page writes them.
+TEST_F(LinkSafetyTest, EntriesAreNamedSoThatWindowsCanUnpackThem) {
+  struct Row {
+    std::string typed;
+    std::string status;
+    std::vector<std::string> entries;
+  };
+  const Row rows[] = {
+      {"\x8B"
+       "Ann\x9B",
+       "..\\zip\\\x8B"
+       "Ann\x9B.zip ok",
+       {"_Ann_.bmp", "_Ann_.gam", "Oakfield.trk"}},
+      {"\x84"
+       "Ann\x93",
+       "..\\zip\\\x84"
+       "Ann\x93.zip ok",
+       {"_Ann_.bmp", "_Ann_.gam", "Oakfield.trk"}},
+      {"C\x9Cn", "Error", {}},
+      {"LP\x99"
+       "1",
+       "Error",
+       {}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.status);
+    writeFreshGame(false, 64, 48);
+    ASSERT_TRUE(startUp());
+    headless::PushTyping(5, row.typed);
+    pressAndEnd();
+    EXPECT_EQ(headless::ControlAt(5).text, row.status);
+    shutDown(false);
+    std::vector<ZipEntry> entries;
+    if (!row.entries.empty()) {
+      ASSERT_TRUE(ReadZip(zipPath(platform::Cp1252ToUtf8(row.typed) + ".zip"), &entries));
+    }
+    std::vector<std::string> names;
+    for (const ZipEntry& e : entries) names.push_back(e.name);
+    EXPECT_EQ(names, row.entries);
+    if (row.entries.empty()) {
+      EXPECT_EQ(FolderNames(folder_.hostPath("zip")), std::vector<std::string>());
+    }
+  }
+}
+
+}  // namespace
