@@ -76,6 +76,20 @@ int AddKnownFileToArchive(std::string_view path, const ZipEntryCheck& expected);
 int VerifyArchive(std::string_view path, const std::vector<ZipEntryCheck>& expected);
 
 // The entry name for a path: with keepPath 0 the text after the last "\" or
-// "/" (or after a leading double quote), up to a double quote; with any
-// other value the whole path. Converted to the OEM code page, "\" to "/".
+// "/" (or after a leading double quote), up to a double quote, each
+// character as EntryNameChar gives it; with any other value the whole path,
+// converted to the OEM code page, "\" to "/".
 std::string ZipEntryName(std::string_view path, int keepPath);
+
+// One Windows-1252 character of a file name as an entry name holds it: its
+// OEM code page 850 form, or "_" where Windows refuses that form in a file
+// name (< > : " / \ | ? * and the control characters), so that the entry
+// can be unpacked under the name it has.
+char EntryNameChar(char ansi);
+
+// Whether `name` (Windows-1252) stands for `entryName` (an entry's name read
+// back into Windows-1252) of the same length: at each place the same
+// character, the same entry form (EntryNameChar), or a stand-in on either
+// side ("?" for a character a code page could not hold, "_" for one Windows
+// refuses). With foldCase, A-Z in the entry forms also match a-z.
+bool SameEntryName(std::string_view name, std::string_view entryName, bool foldCase);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/zip_writer.h"
 #include "check/check_internal.h"
 #include "platform/platform.h"
 
@@ -67,16 +68,7 @@ void CheckNameParts(const std::string& name, const NameParts& parts, const Check
 }
 
 bool SamePackedName(const std::string& fileName, const std::string& packedName) {
-  if (fileName.size() != packedName.size()) return false;
-  for (std::size_t i = 0; i < fileName.size(); ++i) {
-    const char a = fileName[i];
-    const char b = packedName[i];
-    if (a == b || a == '?' || a == '_' || b == '?' || b == '_') continue;
-    // A character the OEM code page lacks was packed in its closest ASCII form.
-    if (platform::AnsiToOem(std::string(1, a)) == platform::AnsiToOem(std::string(1, b))) continue;
-    return false;
-  }
-  return true;
+  return SameEntryName(fileName, packedName, false);
 }
 
 std::string OemToAnsi(const std::string& oem) {

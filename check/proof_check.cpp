@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "archive/zip_writer.h"
 #include "check/check_internal.h"
 #include "core/app.h"
 #include "imaging/bmp_decoder.h"
@@ -202,7 +203,8 @@ void CheckRace(const Contents& contents, const CheckOptions& options, ProofRepor
   const std::string* track = nullptr;
   if (!report->trackEntry.empty()) {
     track = &contents.track;
-    if (lowerTrackName(Stem(report->trackEntry)) != lowerTrackName(report->trackName)) {
+    if (!SameEntryName(lowerTrackName(report->trackName), lowerTrackName(Stem(report->trackEntry)),
+                       true)) {
       report->problems.push_back("track file \"" + report->trackEntry +
                                  "\" is not the saved game's track \"" + report->trackName + "\"");
     }

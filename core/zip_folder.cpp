@@ -46,6 +46,18 @@ std::string temporaryName(int n) {
   return std::string("~lapbundle") + (n > 0 ? std::to_string(n) : "") + ".tmp";
 }
 
+// The name as the entries named after it are unpacked: a character that
+// the OEM code page holds only in an ASCII form ("\x9C" as "o", "\x99" as
+// "T") takes that form.
+std::string unpackedForm(std::string_view name) {
+  std::string form;
+  for (const char c : name) {
+    const char entry = EntryNameChar(c);
+    form += static_cast<unsigned char>(entry) < 0x80 ? entry : c;
+  }
+  return form;
+}
+
 }  // namespace
 
 bool isUsableArchiveName(std::string_view name) {
@@ -54,20 +66,20 @@ bool isUsableArchiveName(std::string_view name) {
       return false;
     }
   }
-  return !isDeviceName(name);
+  // The screenshot and the saved game are packed under this name too, and
+  // must not unpack as a device.
+  return !isDeviceName(name) && !isDeviceName(unpackedForm(name));
 }
 
 platform::File* takeActionLock(const std::string& zipFolder) {
   const std::string path = zipFolder + kActionLockName;
-  bool missingBefore = false;
   for (int waited = 0;; waited += kLockPollMs) {
-    if (platform::File* lock = platform::TakeLockFile(path)) return lock;
-    // Not taken and not there: the folder cannot hold it. Once more first,
-    // as the other action may have removed it just now.
-    const bool missing = platform::FileAttributes(path) == platform::kInvalidAttributes;
-    if ((missing && missingBefore) || waited >= kActionLockWaitMs) return nullptr;
-    missingBefore = missing;
-    if (!missing) platform::PauseMs(kLockPollMs);
+    bool held = false;
+    if (platform::File* lock = platform::TakeLockFile(path, &held)) return lock;
+    // Only another copy's action is worth waiting for; a lock file that
+    // cannot be taken for any other reason will not become usable.
+    if (!held || waited >= kActionLockWaitMs) return nullptr;
+    platform::PauseMs(kLockPollMs);
   }
 }
 

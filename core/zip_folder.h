@@ -19,14 +19,16 @@ constexpr const char* kTemporaryPattern = "~lapbundle*.tmp";
 // as a file. It refuses separators, the characters Windows refuses in names,
 // control characters and the names of Windows devices (CON, PRN, AUX, NUL,
 // CONIN$, CONOUT$, COM1-9, LPT1-9 and COM/LPT with a superscript 1-3), in
-// any case, alone or before a dot, also with blanks before that dot. The
-// empty name is fine (".zip").
+// any case, alone or before a dot, also with blanks before that dot, also
+// once the name's characters take the forms its entry names give them
+// ("C\x9Cn" unpacks as "Con"). The empty name is fine (".zip").
 bool isUsableArchiveName(std::string_view name);
 
 // Takes the action lock of the folder (a program path ending in "\"). While
 // another copy's action holds it, waits for it up to kActionLockWaitMs,
-// pausing (so the window stays served). nullptr when the folder cannot hold
-// the lock file, or the other action did not end in time.
+// pausing (so the window stays served). nullptr at once when the lock file
+// cannot be made or used (a link, a folder, a file of another name too, one
+// that cannot be opened), and when the other action did not end in time.
 constexpr int kActionLockWaitMs = 120000;
 platform::File* takeActionLock(const std::string& zipFolder);
 void releaseActionLock(platform::File* lock, const std::string& zipFolder);

@@ -69,9 +69,10 @@ void Put32(std::uint8_t* at, std::uint32_t value) {
   Put16(at + 2, value >> 16);
 }
 
-// A 24-bit BMP: file header, 40-byte header, the rows as they are. Non-zero
-// only when the file was written and closed without error; a failed write
-// leaves the partial file.
+// A 24-bit BMP: file header, 40-byte header, the rows as they are, in a new
+// file that replaces whatever had the name (never written through a link).
+// Non-zero only when the file was written and closed without error; a
+// failed write leaves the partial file.
 int WriteBmp(std::string_view path, const std::uint8_t* rows, int width, int height,
              std::int64_t stride) {
   const std::uint32_t imageSize = static_cast<std::uint32_t>(stride * height);
@@ -86,7 +87,7 @@ int WriteBmp(std::string_view path, const std::uint8_t* rows, int width, int hei
   Put16(infoHeader + 14, 24);  // bits per pixel
   Put32(infoHeader + 20, imageSize);
 
-  platform::File* file = platform::OpenFile(path, platform::OpenMode::kCreateWrite);
+  platform::File* file = platform::OpenFile(path, platform::OpenMode::kCreateFresh);
   if (file == nullptr) return 0;
   const bool written = platform::WriteFile(file, fileHeader, sizeof fileHeader) &&
                        platform::WriteFile(file, infoHeader, sizeof infoHeader) &&

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <chrono>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -17,6 +18,8 @@ struct OpCounter {
 
 std::array<OpCounter, static_cast<int>(Op::kCount)> counters;
 long long pausedMs = 0;
+bool recording = false;
+std::vector<Op> recorded;
 bool pausesEnabled = true;
 PauseHandler pauseHandler = nullptr;
 // When the pause handler last returned; KeepServing measures from here.
@@ -29,6 +32,7 @@ OpCounter& Counter(Op op) { return counters[static_cast<int>(op)]; }
 bool CallFails(Op op) {
   OpCounter& c = Counter(op);
   ++c.calls;
+  if (recording) recorded.push_back(op);
   if (c.failAt == 0) return false;
   return c.calls == c.failAt || (c.sticky && c.calls > c.failAt);
 }
@@ -46,7 +50,13 @@ long long PausedMs() { return pausedMs; }
 void ResetFaults() {
   counters = {};
   pausedMs = 0;
+  recording = false;
+  recorded.clear();
 }
+
+void RecordCalls() { recording = true; }
+
+std::vector<Op> RecordedCalls() { return recorded; }
 
 void SetPausesEnabled(bool enabled) { pausesEnabled = enabled; }
 

@@ -132,7 +132,17 @@ enum class OpenMode {
   // Create a file that does not exist yet (fails when the name is taken);
   // read and write; others may only read it meanwhile.
   kCreateNew,
+  // Create a new file under the name, replacing whatever had it: an earlier
+  // file or link there loses the name first and is never written into (nor
+  // is what a link points to), and the new file is made exclusively. Read
+  // and write; others may only read it meanwhile. Fails on a folder, and
+  // when the name cannot be taken from what had it.
+  kCreateFresh,
 };
+
+// How long a rename or delete waits out another program's hold on a file
+// (a virus scanner opens each file that was just written) before it fails.
+constexpr int kHeldRetryMs = 2000;
 
 // Opens a file (never a folder). nullptr on failure.
 File* OpenFile(std::string_view path, OpenMode mode);
@@ -152,8 +162,10 @@ std::int64_t FileSize(File* file);
 bool CloseFile(File* file);
 
 // A C stream over a program path, for libraries that write through stdio
-// (the JPEG writer, the zip container). mode is an fopen mode; "x" after
-// "w" creates the file only when no file (nor link) has that name. Writes
+// (the JPEG writer, the zip container). mode is an fopen mode; "w" makes a
+// new file as kCreateFresh does (whatever had the name is replaced, never
+// written into), and "x" after "w" creates the file only when no file (nor
+// link) has that name. Writes
 // and the final fclose go through the fault table, so tests can make them
 // fail.
 std::FILE* OpenStdioFile(std::string_view path, const char* mode);
@@ -162,17 +174,27 @@ std::FILE* OpenStdioFile(std::string_view path, const char* mode);
 bool SeekStdio(std::FILE* stream, std::int64_t offset, int whence);
 std::int64_t TellStdio(std::FILE* stream);
 
-// Copies `from` over `to` (replacing it), keeping the source's last-write
-// time and permission bits. False on failure (a partial target is removed).
-// When both name the same file (also through a hard link or in another
-// letter case) it fails and leaves the file untouched.
+// Copies `from` to a new file named `to`, keeping the source's last-write
+// time and permission bits, except that the copy is never read-only.
+// Whatever had the name `to` (a file, even a read-only one, or a link) is
+// replaced as by kCreateFresh, never written into. False on failure (a
+// partial target is removed). When both name the same file (also through a
+// hard link or in another letter case) it fails and leaves the file
+// untouched.
 bool CopyFileKeepTimes(std::string_view from, std::string_view to);
 // Renames `from` to `to` in one step, replacing a file `to` that exists,
-// unless that file is read-only (which Windows refuses to replace). False on
-// failure; both files are then as they were.
+// unless that file is read-only (which Windows refuses to replace). `from`
+// is flushed to the disk before the rename and the rename itself before
+// the call returns (kFlush calls), so that after a power cut `to` is either
+// the earlier file or the whole new one. False on failure; both files are
+// then as they were (after a failed flush of the rename, `to` may already
+// be the new file). Another program's brief hold on either file (a virus
+// scanner's) is waited out for about kHeldRetryMs first.
 bool ReplaceFileWith(std::string_view from, std::string_view to);
-// Deletes a file. False on failure. The blocks of a large file that no
-// other name keeps are given back in steps, with KeepServing between them.
+// Deletes a file (a link itself, never what it points to). False on
+// failure. The blocks of a large file that no other name keeps and no one
+// else has open are given back in steps, with KeepServing between them. A
+// brief hold by another program is waited out as by ReplaceFileWith.
 bool DeleteFileAt(std::string_view path);
 // Creates one folder (its parent must exist). False if it exists or fails.
 bool MakeFolder(std::string_view path);
@@ -228,14 +250,18 @@ void SetPauseHandler(PauseHandler handler);
 
 // Takes the lock file `path`: creates it, or opens the one a copy that ended
 // early left behind, and holds it so that no other taker gets it until
-// ReleaseLockFile. nullptr while someone else holds it, or when it cannot be
-// made. A file system without locks lets every taker have it.
-File* TakeLockFile(std::string_view path);
+// ReleaseLockFile. nullptr while someone else holds it (then
+// *heldElsewhere, when given, is true), or when it cannot be made or is not
+// a plain file of one name (a link, a folder, a hard-linked file, one that
+// cannot be opened: *heldElsewhere false). A file system without locks lets
+// every taker have it.
+File* TakeLockFile(std::string_view path, bool* heldElsewhere = nullptr);
 // Removes the lock file and lets it go (nullptr is ignored). Nothing of it
 // stays behind.
 void ReleaseLockFile(File* lock, std::string_view path);
-// Deletes a file that no one holds open for writing. False when it is in
-// use (another process or open is writing it), or cannot be deleted.
+// Deletes a plain file of one name that no one holds open for writing.
+// False when it is in use (another process or open is writing it), is a
+// link or has another name too, or cannot be deleted.
 bool DeleteFileNotInUse(std::string_view path);
 // Hands the pause handler a pause of 0 ms when at least kServeIntervalMs
 // have passed since it last ran, so that windows stay served through long
@@ -258,6 +284,7 @@ enum class Op {
   kRename,
   kAllocate,
   kPause,  // counted only
+  kFlush,  // a file's or a folder's contents forced to the disk
   kCount
 };
 
@@ -268,8 +295,14 @@ void FailNthCall(Op op, long n, bool sticky = false);
 long CallCount(Op op);
 // Total milliseconds asked of PauseMs since the last ResetFaults.
 long long PausedMs();
-// Disarms every fault and zeroes the counters.
+// Disarms every fault, zeroes the counters and forgets the record of calls
+// (recording stops).
 void ResetFaults();
+// Starts keeping the order of calls: every counted call from now on is
+// appended to the record, until ResetFaults.
+void RecordCalls();
+// The calls since RecordCalls, in the order they were made.
+std::vector<Op> RecordedCalls();
 // Switches real pauses off (they are still counted) or back on.
 void SetPausesEnabled(bool enabled);
 

@@ -41,29 +41,13 @@ bool IsFolder(int fd) {
   return fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// Opens the host path; applies the lock and truncation the mode asks for.
-int OpenHost(const std::string& host, OpenMode mode) {
-  int flags = 0;
-  short lock = -1;  // F_RDLCK is 0 on Linux, so -1 means no lock
-  bool truncate = false;
-  switch (mode) {
-    case OpenMode::kReadDenyWrite: flags = O_RDONLY, lock = F_RDLCK; break;
-    case OpenMode::kReadAny: flags = O_RDONLY; break;
-    case OpenMode::kReadWriteDenyWrite: flags = O_RDWR, lock = F_WRLCK; break;
-    case OpenMode::kCreateDenyWrite: flags = O_RDWR | O_CREAT, lock = F_WRLCK, truncate = true; break;
-    case OpenMode::kOpenOrCreate: flags = O_RDWR | O_CREAT, lock = F_WRLCK; break;
-    case OpenMode::kCreateWrite: flags = O_WRONLY | O_CREAT, lock = F_WRLCK, truncate = true; break;
-    case OpenMode::kCreateNew: flags = O_RDWR | O_CREAT | O_EXCL, lock = F_WRLCK; break;
-  }
-  int fd = open(host.c_str(), flags | O_CLOEXEC, 0666);
-  if (fd < 0) return -1;
-  // Truncation waits for the lock, so a file held by another process is
-  // never emptied under its feet.
-  if (IsFolder(fd) || (lock != -1 && !Lock(fd, lock)) || (truncate && ftruncate(fd, 0) != 0)) {
-    close(fd);
-    return -1;
-  }
-  return fd;
+// Whether this process alone has the file open: a write lease is granted
+// only while no other open file (of any process) refers to it. It is given
+// back at once; it only serves as the question.
+bool OpenOnlyHere(int fd) {
+  if (fcntl(fd, F_SETLEASE, F_WRLCK) != 0) return false;
+  fcntl(fd, F_SETLEASE, F_UNLCK);
+  return true;
 }
 
 // Giving a large file's blocks back to the file system takes long enough
@@ -91,13 +75,70 @@ int OpenForRelease(const std::string& host) {
   return fd;
 }
 
-// Closes a file opened by OpenForRelease, first giving its blocks back in
-// steps when its last name is gone (no one else can see it any more).
+// Closes a file opened by OpenForRelease. Its blocks are given back in
+// steps first only when its last name is gone and no other open file refers
+// to it: a reader that still has it open (an upload of the old archive, say)
+// keeps every byte, and the file system frees the blocks when it lets go.
 void CloseReleased(int fd) {
   if (fd < 0) return;
   struct stat st;
-  if (fstat(fd, &st) == 0 && st.st_nlink == 0) ShrinkGradually(fd, st.st_size);
+  if (fstat(fd, &st) == 0 && st.st_nlink == 0 && OpenOnlyHere(fd)) ShrinkGradually(fd, st.st_size);
   close(fd);
+}
+
+// Removes the name itself (a file, or a link, never what a link points to);
+// a missing name counts as removed. False for a folder or on failure.
+bool RemoveName(const std::string& host) {
+  struct stat st;
+  if (lstat(host.c_str(), &st) != 0) return errno == ENOENT;
+  if (S_ISDIR(st.st_mode)) return false;
+  const int removed = OpenForRelease(host);
+  const bool gone = unlink(host.c_str()) == 0;
+  CloseReleased(removed);
+  return gone;
+}
+
+// Opens the host path; applies the lock and truncation the mode asks for.
+int OpenHost(const std::string& host, OpenMode mode) {
+  int flags = 0;
+  short lock = -1;  // F_RDLCK is 0 on Linux, so -1 means no lock
+  bool truncate = false;
+  switch (mode) {
+    case OpenMode::kReadDenyWrite:
+      flags = O_RDONLY, lock = F_RDLCK;
+      break;
+    case OpenMode::kReadAny:
+      flags = O_RDONLY;
+      break;
+    case OpenMode::kReadWriteDenyWrite:
+      flags = O_RDWR, lock = F_WRLCK;
+      break;
+    case OpenMode::kCreateDenyWrite:
+      flags = O_RDWR | O_CREAT, lock = F_WRLCK, truncate = true;
+      break;
+    case OpenMode::kOpenOrCreate:
+      flags = O_RDWR | O_CREAT, lock = F_WRLCK;
+      break;
+    case OpenMode::kCreateWrite:
+      flags = O_WRONLY | O_CREAT, lock = F_WRLCK, truncate = true;
+      break;
+    case OpenMode::kCreateNew:
+      flags = O_RDWR | O_CREAT | O_EXCL, lock = F_WRLCK;
+      break;
+    case OpenMode::kCreateFresh:
+      if (!RemoveName(host)) return -1;
+      flags = O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW, lock = F_WRLCK;
+      break;
+  }
+  int fd = open(host.c_str(), flags | O_CLOEXEC, 0666);
+  if (fd < 0) return -1;
+  // Truncation waits for the lock, so a file held by another process is
+  // never emptied under its feet.
+  if (IsFolder(fd) || (lock != -1 && !Lock(fd, lock)) || (truncate && ftruncate(fd, 0) != 0)) {
+    close(fd);
+    return -1;
+  }
+  return fd;
 }
 
 std::int64_t ReadAll(int fd, void* buffer, std::int64_t count) {
@@ -147,9 +188,7 @@ bool SeekFile(File* file, std::int64_t offset) {
   return file != nullptr && lseek(file->fd, offset, SEEK_SET) == offset;
 }
 
-std::int64_t TellFile(File* file) {
-  return file == nullptr ? -1 : lseek(file->fd, 0, SEEK_CUR);
-}
+std::int64_t TellFile(File* file) { return file == nullptr ? -1 : lseek(file->fd, 0, SEEK_CUR); }
 
 bool TruncateFile(File* file, std::int64_t size) {
   return file != nullptr && ftruncate(file->fd, size) == 0;
@@ -173,22 +212,23 @@ bool CopyFileKeepTimes(std::string_view from, std::string_view to) {
   if (CallFails(Op::kCopy)) return false;
   int in = OpenHost(HostPath(from), OpenMode::kReadAny);
   if (in < 0) return false;
+  // The copy replaces whatever has the target's name, so a target that is
+  // the source itself (the same name, a hard link, another letter case)
+  // would lose the very bytes to be copied.
+  const std::string target = HostPath(to);
   struct stat st;
-  if (fstat(in, &st) != 0) {
+  struct stat targetSt;
+  const bool known = fstat(in, &st) == 0;
+  const bool same = known && lstat(target.c_str(), &targetSt) == 0 &&
+                    targetSt.st_dev == st.st_dev && targetSt.st_ino == st.st_ino;
+  if (!known || same) {
     close(in);
     return false;
   }
-  // The target is opened without truncating it first: when it turns out to
-  // be the source itself (the same name, a hard link, another letter case),
-  // emptying it would destroy the very bytes to be copied.
-  std::string target = HostPath(to);
-  int out = OpenHost(target, OpenMode::kOpenOrCreate);
-  struct stat outSt;
-  const bool same = out >= 0 && fstat(out, &outSt) == 0 && outSt.st_dev == st.st_dev &&
-                    outSt.st_ino == st.st_ino;
-  if (out >= 0 && !same && fstat(out, &outSt) == 0) ShrinkGradually(out, outSt.st_size);
-  if (out < 0 || same || ftruncate(out, 0) != 0) {
-    if (out >= 0) close(out);
+  // A new file under the name: an earlier file or link there is replaced,
+  // never written into.
+  const int out = OpenHost(target, OpenMode::kCreateFresh);
+  if (out < 0) {
     close(in);
     return false;
   }
@@ -200,16 +240,78 @@ bool CopyFileKeepTimes(std::string_view from, std::string_view to) {
     if (n <= 0 || !ok) break;
     KeepServing();
   }
+  // The copy keeps the source's times and permissions, but its owner may
+  // always write it: a copy of a read-only source must not stand in the way
+  // of the next copy or of its own removal.
   struct timespec times[2] = {st.st_atim, st.st_mtim};
-  ok = ok && fchmod(out, st.st_mode & 07777) == 0 && futimens(out, times) == 0;
+  ok = ok && fchmod(out, (st.st_mode & 07777) | S_IWUSR) == 0 && futimens(out, times) == 0;
   ok = (close(out) == 0) && ok;
   close(in);
   if (!ok) unlink(target.c_str());
   return ok;
 }
 
+namespace {
+
+// Writing a large file's blocks out takes a disk's time (a 100 MB archive
+// several hundred milliseconds); they go out in steps of this size, the
+// windows served between, before the final flush.
+constexpr off_t kFlushStep = off_t{2} << 20;
+
+void WriteOutGradually(int fd) {
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return;
+  for (off_t at = 0; at < st.st_size; at += kFlushStep) {
+    const unsigned flags =
+        SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER;
+    if (sync_file_range(fd, at, kFlushStep, flags) != 0) return;
+    KeepServing();
+  }
+}
+
+// Forces a file's or a folder's contents to the disk. A file system that
+// cannot flush a folder (EINVAL) has nothing to wait for.
+bool FlushHost(const std::string& host, int flags) {
+  if (CallFails(Op::kFlush)) return false;
+  const int fd = open(host.c_str(), flags | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  WriteOutGradually(fd);
+  const bool flushed = fsync(fd) == 0 || errno == EINVAL;
+  return (close(fd) == 0) && flushed;
+}
+
+std::string FolderOf(const std::string& host) {
+  const std::size_t slash = host.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : host.substr(0, slash);
+}
+
+// Takers of a lock file wait only while another holds it.
+enum class LockOutcome { kTaken, kHeld, kUnusable };
+
+LockOutcome LockHost(const std::string& host, int* held) {
+  // Never through a link, and never a file that has another name as well:
+  // the lock file is the folder's own, and opening it creates nothing
+  // anywhere else.
+  const int fd = open(host.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) return LockOutcome::kUnusable;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink != 1) {
+    close(fd);
+    return LockOutcome::kUnusable;
+  }
+  if (!Lock(fd, F_WRLCK)) {
+    close(fd);
+    return LockOutcome::kHeld;
+  }
+  *held = fd;
+  return LockOutcome::kTaken;
+}
+
+}  // namespace
+
 bool ReplaceFileWith(std::string_view from, std::string_view to) {
-  if (CallFails(Op::kRename)) return false;
+  const std::string source = HostPath(from);
   const std::string target = HostPath(to);
   // rename() replaces a file whatever its permissions; a read-only file is
   // one its owner chose to keep, and Windows refuses to replace it too.
@@ -218,10 +320,14 @@ bool ReplaceFileWith(std::string_view from, std::string_view to) {
     errno = EACCES;
     return false;
   }
+  // The new file's blocks reach the disk before its name does, and the name
+  // before the call reports success: after a power cut the folder holds the
+  // earlier file or the whole new one, never a short one.
+  if (!FlushHost(source, O_RDONLY) || CallFails(Op::kRename)) return false;
   const int replaced = OpenForRelease(target);
-  const bool renamed = rename(HostPath(from).c_str(), target.c_str()) == 0;
+  const bool renamed = rename(source.c_str(), target.c_str()) == 0;
   CloseReleased(replaced);
-  return renamed;
+  return renamed && FlushHost(FolderOf(target), O_RDONLY | O_DIRECTORY);
 }
 
 bool DeleteFileAt(std::string_view path) {
@@ -233,7 +339,8 @@ bool DeleteFileAt(std::string_view path) {
   return deleted;
 }
 
-File* TakeLockFile(std::string_view path) {
+File* TakeLockFile(std::string_view path, bool* heldElsewhere) {
+  if (heldElsewhere != nullptr) *heldElsewhere = false;
   if (CallFails(Op::kOpen)) return nullptr;
   const std::string host = HostPath(path);
   // The holder removes the file before letting it go, so a taker that waited
@@ -241,15 +348,15 @@ File* TakeLockFile(std::string_view path) {
   // new file; it tries again until the lock it holds is on the file that
   // the name names.
   for (int tries = 0; tries < kLockTries; ++tries) {
-    int fd = open(host.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (fd < 0) return nullptr;
-    if (IsFolder(fd) || !Lock(fd, F_WRLCK)) {
-      close(fd);
+    int fd = -1;
+    const LockOutcome outcome = LockHost(host, &fd);
+    if (outcome != LockOutcome::kTaken) {
+      if (heldElsewhere != nullptr) *heldElsewhere = outcome == LockOutcome::kHeld;
       return nullptr;
     }
     struct stat held;
     struct stat named;
-    if (fstat(fd, &held) == 0 && stat(host.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
+    if (fstat(fd, &held) == 0 && lstat(host.c_str(), &named) == 0 && held.st_dev == named.st_dev &&
         held.st_ino == named.st_ino) {
       return new File{fd};
     }
@@ -270,10 +377,14 @@ bool DeleteFileNotInUse(std::string_view path) {
   if (CallFails(Op::kDelete)) return false;
   const std::string host = HostPath(path);
   // Every writer of this program holds a write lock while it writes; a file
-  // whose lock can be taken is written by no one.
-  int fd = open(host.c_str(), O_RDWR | O_CLOEXEC);
+  // whose lock can be taken is written by no one. Only a plain file with
+  // this one name can be one of the program's own: a link, or a file that
+  // has another name too, is left alone.
+  int fd = open(host.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return false;
-  const bool free = !IsFolder(fd) && Lock(fd, F_WRLCK);
+  struct stat st;
+  const bool own = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1;
+  const bool free = own && Lock(fd, F_WRLCK);
   const bool deleted = free && unlink(host.c_str()) == 0;
   CloseReleased(fd);
   return deleted;

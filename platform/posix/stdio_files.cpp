@@ -65,8 +65,7 @@ std::FILE* OpenStdioFile(std::string_view path, const char* mode) {
     case 'r': openMode = plus ? OpenMode::kReadWriteDenyWrite : OpenMode::kReadAny; break;
     case 'w':
       openMode = std::strchr(mode, 'x') != nullptr ? OpenMode::kCreateNew
-                 : plus                            ? OpenMode::kCreateDenyWrite
-                                                   : OpenMode::kCreateWrite;
+                 : OpenMode::kCreateFresh;
       break;
     case 'a': openMode = OpenMode::kOpenOrCreate; break;
     default: return nullptr;

@@ -59,6 +59,16 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+// Forces the folder's entries (a rename in it) to the disk. A file system
+// that cannot flush a folder (EINVAL) has nothing to wait for.
+bool FlushFolder(const std::string& folder) {
+  if (CallFails(Op::kFlush)) return false;
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool flushed = fsync(fd) == 0 || errno == EINVAL;
+  return close(fd) == 0 && flushed;
+}
+
 }  // namespace
 
 std::vector<std::string> SystemArguments(int argc, char** argv) {
@@ -109,11 +119,14 @@ bool ReplaceUserFile(std::string_view name, std::string_view contents) {
   const int fd = open(scratch.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) return false;
   const bool written = WriteAll(fd, contents);
+  // The new contents reach the disk before the name does, and the name
+  // before success is reported.
+  const bool flushed = written && !CallFails(Op::kFlush) && fsync(fd) == 0;
   const bool closeFails = CallFails(Op::kClose);
   const bool closed = close(fd) == 0 && !closeFails;
-  if (written && closed && !CallFails(Op::kRename) &&
+  if (flushed && closed && !CallFails(Op::kRename) &&
       rename(scratch.c_str(), target.c_str()) == 0) {
-    return true;
+    return FlushFolder(folder);
   }
   unlink(scratch.c_str());
   return false;

@@ -56,9 +56,72 @@ ModeFlags FlagsFor(OpenMode mode) {
     case OpenMode::kCreateWrite:
       return {GENERIC_WRITE, kDenyWrite, OPEN_ALWAYS, true};
     case OpenMode::kCreateNew:
+    case OpenMode::kCreateFresh:
       return {kReadWrite, kDenyWrite, CREATE_NEW, false};
   }
   return {kRead, kShareAll, OPEN_EXISTING, false};
+}
+
+// Between two tries of a call that met another program's hold on a file.
+constexpr int kHeldPollMs = 50;
+
+// Whether a failed call met a file that another program holds open for a
+// moment (a virus scanner reading a file that was just written, an indexer).
+bool HeldByAnother(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+         error == ERROR_LOCK_VIOLATION;
+}
+
+// Runs `attempt` until it succeeds, or fails for another reason than a hold,
+// or about kHeldRetryMs have passed, pausing between tries (which keeps the
+// windows served). The last error stays that of the last try.
+template <typename Attempt>
+bool RetryWhileHeld(Attempt attempt) {
+  for (int waited = 0;; waited += kHeldPollMs) {
+    if (attempt()) return true;
+    const DWORD error = GetLastError();
+    if (!HeldByAnother(error) || waited >= kHeldRetryMs) return false;
+    PauseMs(kHeldPollMs);
+    SetLastError(error);
+  }
+}
+
+// Deletes one name once: a read-only file is made writable first (removing
+// it is what the caller asked, as on hosts where the permission bits do not
+// guard against deletion), and stays read-only when it could not go.
+bool DeleteOnce(const std::string& path) {
+  if (DeleteFileA(path.c_str())) return true;
+  const DWORD error = GetLastError();
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  // A folder is refused for good, not held by anyone.
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    SetLastError(ERROR_DIRECTORY);
+    return false;
+  }
+  if (error != ERROR_ACCESS_DENIED || attributes == INVALID_FILE_ATTRIBUTES ||
+      (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) !=
+          FILE_ATTRIBUTE_READONLY) {
+    SetLastError(error);
+    return false;
+  }
+  if (!SetFileAttributesA(path.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) return false;
+  if (DeleteFileA(path.c_str())) return true;
+  const DWORD again = GetLastError();
+  SetFileAttributesA(path.c_str(), attributes);
+  SetLastError(again);
+  return false;
+}
+
+// Removes the name itself (a file, even a read-only one, or a link; never
+// what a link points to); a missing name counts as removed. False for a
+// folder, or when the name stays held for longer than the retries.
+bool RemoveName(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && RemoveDirectoryA(path.c_str());
+  }
+  return RetryWhileHeld([&] { return DeleteOnce(path); });
 }
 
 // Opens a file (folders fail: no FILE_FLAG_BACKUP_SEMANTICS). Truncation
@@ -66,6 +129,9 @@ ModeFlags FlagsFor(OpenMode mode) {
 // also reset the file's attributes and fails on hidden files.
 HANDLE OpenHandle(const std::string& path, OpenMode mode) {
   ModeFlags flags = FlagsFor(mode);
+  // A fresh file takes the name from whatever had it, and CREATE_NEW never
+  // opens an existing file or follows a link.
+  if (mode == OpenMode::kCreateFresh && !RemoveName(path)) return INVALID_HANDLE_VALUE;
   HANDLE handle = CreateFileA(path.c_str(), flags.access, flags.share, nullptr, flags.disposition,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return INVALID_HANDLE_VALUE;
@@ -186,25 +252,26 @@ bool SameFile(const std::string& a, const std::string& b) {
 }
 
 // Copies in chunks, serving the windows between them (not every system's
-// CopyFileEx reports its progress), then gives the copy the source's
-// last-write time and attributes, as CopyFile does. A target that cannot be
-// written (read-only, say) fails untouched; a partial one is removed.
+// CopyFileEx reports its progress), into a new file that has taken the
+// target's name from whatever had it, then gives the copy the source's
+// last-write time and attributes, as CopyFile does, except read-only: a
+// copy must not stand in the way of the next copy or of its own removal. A
+// target name that cannot be taken fails; a partial copy is removed.
 bool CopyServed(const std::string& source, const std::string& target) {
   HANDLE in = CreateFileA(source.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (in == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION info;
-  HANDLE out = GetFileInformationByHandle(in, &info)
-                   ? CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+  HANDLE out = GetFileInformationByHandle(in, &info) && RemoveName(target)
+                   ? CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr)
                    : INVALID_HANDLE_VALUE;
   if (out == INVALID_HANDLE_VALUE) {
     CloseHandle(in);
     return false;
   }
-  bool ok = SetEndOfFile(out) != 0;
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[kCopyChunk]);
-  ok = ok && buffer != nullptr;
+  bool ok = buffer != nullptr;
   while (ok) {
     DWORD got = 0;
     DWORD put = 0;
@@ -216,8 +283,9 @@ bool CopyServed(const std::string& source, const std::string& target) {
   ok = ok && SetFileTime(out, nullptr, nullptr, &info.ftLastWriteTime);
   ok = CloseHandle(out) && ok;
   CloseHandle(in);
-  ok = ok && SetFileAttributesA(target.c_str(), info.dwFileAttributes & kCopiedAttributes);
-  if (!ok) DeleteFileA(target.c_str());
+  ok = ok && SetFileAttributesA(target.c_str(), info.dwFileAttributes & kCopiedAttributes &
+                                                    ~FILE_ATTRIBUTE_READONLY);
+  if (!ok) RemoveName(target);
   return ok;
 }
 
@@ -226,13 +294,16 @@ bool CopyServed(const std::string& source, const std::string& target) {
 // chunk at a time (serving the windows), and gone at the close. False when
 // that cannot be done; nothing has changed then.
 bool DeleteInSteps(const std::string& path) {
+  // A link is opened as itself (it has no blocks to give back), never as
+  // the file it points to.
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION info;
   FILE_DISPOSITION_INFO disposition = {TRUE};
   const bool marked =
       GetFileInformationByHandle(file, &info) && info.nNumberOfLinks == 1 &&
+      (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 &&
       (static_cast<std::int64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow) > kShrinkStep &&
       SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
   if (marked) {
@@ -259,8 +330,48 @@ bool CopyFileKeepTimes(std::string_view from, std::string_view to) {
   return CopyServed(source, target);
 }
 
+namespace {
+
+// Forces a file's contents to the disk; retried while another program
+// holds it for a moment.
+bool FlushFile(const std::string& path) {
+  if (CallFails(Op::kFlush)) return false;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  const bool opened = RetryWhileHeld([&] {
+    file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return file != INVALID_HANDLE_VALUE;
+  });
+  if (!opened) return false;
+  const bool flushed = FlushFileBuffers(file) != 0;
+  return CloseHandle(file) && flushed;
+}
+
+// What a name holds, read without following a link and without getting in
+// the way of anyone who has the file open. False when it cannot be read
+// (ERROR_FILE_NOT_FOUND when nothing has the name).
+bool NameInfo(const std::string& path, BY_HANDLE_FILE_INFORMATION* info) {
+  HANDLE handle = CreateFileA(
+      path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const bool ok = GetFileInformationByHandle(handle, info) != 0;
+  const DWORD error = GetLastError();
+  CloseHandle(handle);
+  SetLastError(error);
+  return ok;
+}
+
+// A plain file with this one name: not a folder, not a link, no other name.
+bool PlainFileOfOneName(const BY_HANDLE_FILE_INFORMATION& info) {
+  return (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
+         info.nNumberOfLinks == 1;
+}
+
+}  // namespace
+
 bool ReplaceFileWith(std::string_view from, std::string_view to) {
-  if (CallFails(Op::kRename)) return false;
+  const std::string source = HostPath(from);
   const std::string target = HostPath(to);
   // Windows refuses to replace a read-only file; not every system that runs
   // the program does, so it is asked first.
@@ -269,37 +380,44 @@ bool ReplaceFileWith(std::string_view from, std::string_view to) {
     SetLastError(ERROR_ACCESS_DENIED);
     return false;
   }
-  return MoveFileExA(HostPath(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  // The new file's blocks reach the disk before its name does, and the
+  // written-through move before the call reports success (the second kFlush
+  // stands for it): after a power cut the name holds the earlier file or
+  // the whole new one.
+  if (!FlushFile(source) || CallFails(Op::kRename)) return false;
+  const bool moved = RetryWhileHeld([&] {
+    return MoveFileExA(source.c_str(), target.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  });
+  return moved && !CallFails(Op::kFlush);
 }
 
 bool DeleteFileAt(std::string_view path) {
   if (CallFails(Op::kDelete)) return false;
-  std::string host = HostPath(path);
-  if (DeleteInSteps(host) || DeleteFileA(host.c_str())) return true;
-  if (GetLastError() != ERROR_ACCESS_DENIED) return false;
-  // A copy of a read-only file is read-only too; removing the file is what
-  // the caller asked, as on hosts where the permission bits do not guard
-  // against deletion.
-  DWORD attributes = GetFileAttributesA(host.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES ||
-      (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) !=
-          FILE_ATTRIBUTE_READONLY) {
-    return false;
-  }
-  if (!SetFileAttributesA(host.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) return false;
-  if (DeleteFileA(host.c_str())) return true;
-  SetFileAttributesA(host.c_str(), attributes);
-  return false;
+  const std::string host = HostPath(path);
+  return DeleteInSteps(host) || RetryWhileHeld([&] { return DeleteOnce(host); });
 }
 
-File* TakeLockFile(std::string_view path) {
+File* TakeLockFile(std::string_view path, bool* heldElsewhere) {
+  if (heldElsewhere != nullptr) *heldElsewhere = false;
   if (CallFails(Op::kOpen)) return nullptr;
+  const std::string host = HostPath(path);
+  // Only a plain file of this one name is ever taken (never a link, nor a
+  // file that has a name elsewhere too, which the close would remove).
+  BY_HANDLE_FILE_INFORMATION info;
+  if (NameInfo(host, &info) ? !PlainFileOfOneName(info) : GetLastError() != ERROR_FILE_NOT_FOUND) {
+    return nullptr;
+  }
   // Shared with no one, and gone when the last handle closes: also when the
   // process ends without closing it.
-  HANDLE handle =
-      CreateFileA(HostPath(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
-                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  return handle == INVALID_HANDLE_VALUE ? nullptr : new File{handle};
+  HANDLE handle = CreateFileA(
+      host.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
+      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    if (heldElsewhere != nullptr) *heldElsewhere = GetLastError() == ERROR_SHARING_VIOLATION;
+    return nullptr;
+  }
+  return new File{handle};
 }
 
 void ReleaseLockFile(File* lock, std::string_view /*path*/) {
@@ -309,8 +427,14 @@ void ReleaseLockFile(File* lock, std::string_view /*path*/) {
 
 bool DeleteFileNotInUse(std::string_view path) {
   // Writers share their files for reading only, never for deleting, so
-  // deleting a file that is being written fails.
-  return DeleteFileAt(path);
+  // deleting a file that is being written fails. Only a plain file of one
+  // name can be one of the program's own. A file held now is left for a
+  // later sweep rather than waited for.
+  if (CallFails(Op::kDelete)) return false;
+  const std::string host = HostPath(path);
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!NameInfo(host, &info) || !PlainFileOfOneName(info)) return false;
+  return DeleteInSteps(host) || DeleteOnce(host);
 }
 
 bool MakeFolder(std::string_view path) {

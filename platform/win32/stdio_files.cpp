@@ -30,8 +30,7 @@ bool ModeFor(const char* mode, StreamMode* out) {
       return true;
     case 'w':
       *out = {std::strchr(mode, 'x') != nullptr ? OpenMode::kCreateNew
-              : plus                            ? OpenMode::kCreateDenyWrite
-                                                : OpenMode::kCreateWrite,
+              : OpenMode::kCreateFresh,
               flags | (plus ? _O_RDWR : _O_WRONLY)};
       return true;
     case 'a':

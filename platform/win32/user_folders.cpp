@@ -106,11 +106,15 @@ bool ReplaceUserFile(std::string_view name, std::string_view contents) {
       !CallFails(Op::kWrite) &&
       ::WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &put, nullptr) &&
       put == contents.size();
+  // The new contents reach the disk before the name does, and the
+  // written-through move before success is reported (the second kFlush).
+  const bool flushed = written && !CallFails(Op::kFlush) && FlushFileBuffers(file);
   const bool closeFails = CallFails(Op::kClose);
   const bool closed = CloseHandle(file) && !closeFails;
-  if (written && closed && !CallFails(Op::kRename) &&
-      MoveFileExW(scratch.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-    return true;
+  if (flushed && closed && !CallFails(Op::kRename) &&
+      MoveFileExW(scratch.c_str(), target.c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return !CallFails(Op::kFlush);
   }
   DeleteFileW(scratch.c_str());
   return false;

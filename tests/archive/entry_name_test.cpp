@@ -33,10 +33,54 @@ TEST(ZipEntryNameTest, NamesEntriesAfterTheFilePartOrTheWholePath) {
       // Windows-1252 to the OEM code page 850.
       {"C:\\Game\\R\xE4nnen.gam", 0, "R\x84nnen.gam"},
       {"C:\\Sp\xE4\\\xC4\xD6\xDC\xDF.trk", 1, "C:/Sp\x84/\x8E\x99\x9A\xE1.trk"},
+      // A character whose OEM form Windows refuses in a file name becomes
+      // "_" (the quotes and angle quotes, a control, one CP850 lacks); the
+      // closest ASCII form of another stays.
+      {"zip\\\x8B"
+       "Ann\x9B.bmp",
+       0, "_Ann_.bmp"},
+      {"zip\\\x84"
+       "Ann\x93.gam",
+       0, "_Ann_.gam"},
+      {"Hills\\\x84Nord\x94.trk", 0, "_Nord_.trk"},
+      {"zip\\a\x01"
+       "b\x81.gam",
+       0, "a_b_.gam"},
+      {"zip\\C\x9Cn.bmp", 0, "Con.bmp"},
+      {"zip\\LP\x99"
+       "1.gam",
+       0, "LPT1.gam"},
   };
   for (const NameCase& c : cases) {
     EXPECT_EQ(ZipEntryName(c.path, c.keepPath), c.expected)
         << "path " << c.path << " keepPath " << c.keepPath;
+  }
+}
+
+struct SameCase {
+  const char* name;
+  const char* entryName;
+  bool foldCase;
+  bool same;
+};
+
+TEST(ZipEntryNameTest, ANameStandsForTheEntryItsCharactersWouldBePackedAs) {
+  const SameCase cases[] = {
+      {"\x8B"
+       "Ann\x9B",
+       "_Ann_", false, true},
+      {"\x84Nord\x93", "_Nord_", true, true},
+      {"\x8Akoda", "Skoda", false, true},
+      {"\x8Akoda", "skoda", true, true},
+      {"\x8Akoda", "skoda", false, false},
+      {"Nord", "North", true, false},
+      {"Nord", "Nore", true, false},
+      {"C\x9Cn", "Con", false, true},
+      {"C\x9Cn", "Cun", false, false},
+  };
+  for (const SameCase& c : cases) {
+    EXPECT_EQ(SameEntryName(c.name, c.entryName, c.foldCase), c.same)
+        << c.name << " / " << c.entryName << " fold " << c.foldCase;
   }
 }
 

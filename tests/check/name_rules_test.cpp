@@ -1,10 +1,17 @@
 // The rules by which an archive's name agrees with its contents.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "archive/zip_writer.h"
 #include "check/check.h"
+#include "core/app.h"
+#include "platform/platform.h"
+#include "tests/testing/temp_folder.h"
+#include "tools/sample_game.h"
 
 namespace {
 
@@ -110,6 +117,11 @@ const PackedRow kPackedRows[] = {
     // The euro sign is packed as its closest ASCII form.
     {"\x80uro", "Euro", true},
     {"\x80uro", "Furo", false},
+    // Characters whose OEM forms Windows refuses are packed as "_".
+    {"\x8B"
+     "Ann\x9B_973",
+     "_Ann__973", true},
+    {"C\x9Cn_973", "Con_973", true},
 };
 
 TEST(PackedName, EachRow) {
@@ -122,6 +134,46 @@ TEST(PackedName, EachRow) {
 TEST(PackedName, EntryNamesDecodeFromCp850) {
   // CP850 0x84 is ä, 0x9E is ×, 0xB0 (a box drawing) has no Windows-1252 form.
   EXPECT_EQ(OemToAnsi("J\x84rg \x9E \xB0 x"), "J\xE4rg \xD7 ? x");
+}
+
+struct TrackRow {
+  const char* trackName;  // Windows-1252, in Hills
+  const char* entryName;  // as the tool packs it
+};
+
+// A proof packed by the tool's own zip writer from a game whose track has
+// characters the OEM code page holds only as ASCII, or not in a form
+// Windows takes in a file name: its track file is read as the saved game's
+// track.
+TEST(PackedName, ATrackFilePackedUnderItsEntryFormIsTheSavedGamesTrack) {
+  const TrackRow rows[] = {{"\x8Akoda", "Skoda.trk"}, {"\x84Nord\x93", "_Nord_.trk"}};
+  for (const TrackRow& row : rows) {
+    SCOPED_TRACE(row.entryName);
+    TempFolder dir;
+    sample::GameOptions game;
+    game.trackPath = std::string("\\Hills\\") + row.trackName;
+    const std::string trackFile = std::string(row.trackName) + ".trk";
+    const auto save = sample::SaveGameBytes(game);
+    const auto track = sample::TrackFileBytes(game);
+    const auto shot = sample::ScreenshotBytes(16, 12, 1);
+    const std::string name = lowerTrackName(row.trackName) + "_Ann Lee_973";
+    dir.write(platform::Cp1252ToUtf8(name + ".bmp"), std::string(shot.begin(), shot.end()));
+    dir.write(platform::Cp1252ToUtf8(name + ".gam"), std::string(save.begin(), save.end()));
+    dir.write(platform::Cp1252ToUtf8(trackFile), std::string(track.begin(), track.end()));
+    ASSERT_NE(CreateArchive(dir.programPath("proof.zip"), 0), 0);
+    for (const std::string& file : {name + ".bmp", name + ".gam", trackFile}) {
+      EXPECT_EQ(AddFileToArchive(dir.program() + file, 0), 0) << file;
+    }
+    ASSERT_EQ(CloseArchive(), 0);
+    std::ifstream in(dir.hostPath("proof.zip"), std::ios::binary);
+    const std::string zip((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    ArchiveSource source;
+    source.data = reinterpret_cast<const std::uint8_t*>(zip.data());
+    source.size = zip.size();
+    const ProofReport report = CheckProof(source, name + ".zip", CheckOptions());
+    EXPECT_EQ(OemToAnsi(ZipEntryName(trackFile, 0)), row.entryName);
+    EXPECT_TRUE(report.ok()) << Verdict(report);
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <limits>
 #include <string>
 
+#include "core/zip_folder.h"
 #include "tests/core_race/race_fixture.h"
 
 namespace {
@@ -221,5 +222,28 @@ INSTANTIATE_TEST_SUITE_P(
         ValueRow{"quotient_saturates_down", {2, 0, 32767, kMax32, -1, 0}, -922337203685477580},
         ValueRow{"min_track_min_time", {2, 0, -32768, kMin32, kMin32, 0}, -1179648000}),
     RowName());
+
+}  // namespace
+
+namespace {
+
+TEST(ArchiveNameUse, ANameWhoseEntriesWouldUnpackAsADeviceIsRefused) {
+  // "C" oe "n" and "LP" trade-mark "1" are packed as Con and LPT1.
+  for (const char* name : {"C\x9Cn",
+                           "LP\x99"
+                           "1",
+                           "c\x9CN.x", "LP\x99\xB9"}) {
+    EXPECT_FALSE(isUsableArchiveName(name)) << name;
+  }
+  for (const char* name : {"\x8B"
+                           "Ann\x9B",
+                           "\x84"
+                           "Ann\x93",
+                           "C\x9Cnrad",
+                           "LP\x99"
+                           "12"}) {
+    EXPECT_TRUE(isUsableArchiveName(name)) << name;
+  }
+}
 
 }  // namespace

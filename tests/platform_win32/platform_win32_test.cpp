@@ -2,9 +2,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -186,13 +190,13 @@ TEST_F(Win32PlatformTest, AttributesCopyAndDelete) {
   EXPECT_EQ(platform::FileAttributes(Path("src.gam")),
             platform::kAttrArchive | platform::kAttrReadOnly);
 
-  // The copy keeps time and read-only bit, and can still be deleted.
+  // The copy keeps the time but is never read-only, and can be deleted.
   ASSERT_TRUE(platform::CopyFileKeepTimes(Path("src.gam"), Path("copy.gam")));
   platform::FileInfo info;
   ASSERT_TRUE(platform::GetFileInfo(Path("copy.gam"), &info));
   EXPECT_EQ(info.written, 1500000000);
   EXPECT_EQ(info.size, 7);
-  EXPECT_NE(info.attributes & platform::kAttrReadOnly, 0u);
+  EXPECT_EQ(info.attributes & platform::kAttrReadOnly, 0u);
   EXPECT_TRUE(platform::DeleteFileAt(Path("copy.gam")));
   EXPECT_EQ(platform::FileAttributes(Path("copy.gam")), platform::kInvalidAttributes);
   EXPECT_FALSE(platform::DeleteFileAt(Path("copy.gam")));
@@ -266,6 +270,138 @@ TEST_F(Win32PlatformTest, DeletesOnlyFilesNoOneWritesAndCreatesOnlyNewStreams) {
   EXPECT_EQ(std::fwrite("new", 1, 3, fresh), 3u);
   EXPECT_EQ(std::fclose(fresh), 0);
   EXPECT_EQ(Read("fresh.bin"), "new");
+}
+
+TEST_F(Win32PlatformTest, CopiesAndNewFilesReplaceHardLinksAndStaleReadOnlyCopies) {
+  for (const bool copy : {true, false}) {
+    SCOPED_TRACE(copy ? "copy" : "stream");
+    DeleteFileA(Path("staged.bin").c_str());
+    SetFileAttributesA(Path("stale.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(Path("stale.bin").c_str());
+    Write("source.bin", "the staged bytes");
+    Write("outside.txt", "the user's own");
+    ASSERT_TRUE(CreateHardLinkA(Path("staged.bin").c_str(), Path("outside.txt").c_str(), nullptr));
+    Write("stale.bin", "stale");
+    ASSERT_TRUE(SetFileAttributesA(Path("stale.bin").c_str(), FILE_ATTRIBUTE_READONLY));
+    for (const char* target : {"staged.bin", "stale.bin"}) {
+      if (copy) {
+        EXPECT_TRUE(platform::CopyFileKeepTimes(Path("source.bin"), Path(target))) << target;
+      } else {
+        std::FILE* stream = platform::OpenStdioFile(Path(target), "wb");
+        ASSERT_NE(stream, nullptr) << target;
+        EXPECT_EQ(std::fwrite("the staged bytes", 1, 16, stream), 16u);
+        EXPECT_EQ(std::fclose(stream), 0);
+      }
+      EXPECT_EQ(Read(target), "the staged bytes") << target;
+    }
+    EXPECT_EQ(Read("outside.txt"), "the user's own");
+  }
+}
+
+TEST_F(Win32PlatformTest, TheLockFileIsOnlyEverAPlainFileOfOneName) {
+  const std::string path = Path("a.lock");
+  ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr));
+  bool held = true;
+  EXPECT_EQ(platform::TakeLockFile(path, &held), nullptr);
+  EXPECT_FALSE(held);
+  ASSERT_TRUE(RemoveDirectoryA(path.c_str()));
+  Write("elsewhere", "x");
+  ASSERT_TRUE(CreateHardLinkA(path.c_str(), Path("elsewhere").c_str(), nullptr));
+  held = true;
+  EXPECT_EQ(platform::TakeLockFile(path, &held), nullptr);
+  EXPECT_FALSE(held);
+  EXPECT_EQ(Read("elsewhere"), "x");
+  EXPECT_EQ(Read("a.lock"), "x");
+  ASSERT_TRUE(DeleteFileA(path.c_str()));
+  platform::File* first = platform::TakeLockFile(path, &held);
+  ASSERT_NE(first, nullptr);
+  EXPECT_EQ(platform::TakeLockFile(path, &held), nullptr);
+  EXPECT_TRUE(held);
+  platform::ReleaseLockFile(first, path);
+}
+
+TEST_F(Win32PlatformTest, TheNewFileReachesTheDiskBeforeItsNameAndTheNameBeforeSuccess) {
+  using platform::Op;
+  Write("new.tmp", "new");
+  Write("Race.zip", "old");
+  platform::RecordCalls();
+  ASSERT_TRUE(platform::ReplaceFileWith(Path("new.tmp"), Path("Race.zip")));
+  EXPECT_EQ(platform::RecordedCalls(), std::vector<Op>({Op::kFlush, Op::kRename, Op::kFlush}));
+  Write("new.tmp", "newer");
+  platform::FailNthCall(Op::kFlush, 1);
+  EXPECT_FALSE(platform::ReplaceFileWith(Path("new.tmp"), Path("Race.zip")));
+  EXPECT_EQ(Read("new.tmp") + Read("Race.zip"), "newernew");
+}
+
+TEST_F(Win32PlatformTest, TheRememberedGameFolderReachesTheDiskInTheSameOrder) {
+  using platform::Op;
+  platform::RecordCalls();
+  EXPECT_TRUE(platform::ReplaceUserFile("flush-order.txt", "C:\\Games\\Race"));
+  std::vector<Op> calls;
+  for (const Op op : platform::RecordedCalls()) {
+    if (op == Op::kFlush || op == Op::kRename) calls.push_back(op);
+  }
+  EXPECT_EQ(calls, std::vector<Op>({Op::kFlush, Op::kRename, Op::kFlush}));
+  std::string contents;
+  EXPECT_TRUE(platform::ReadUserFile("flush-order.txt", 100, &contents));
+  EXPECT_EQ(contents, "C:\\Games\\Race");
+}
+
+// Holds a file open as a virus scanner would (no FILE_SHARE_DELETE) for a
+// while, on a thread of its own.
+class Holder {
+ public:
+  Holder(const std::string& path, int milliseconds) {
+    handle_ = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    thread_ = std::thread([this, milliseconds] {
+      Sleep(static_cast<DWORD>(milliseconds));
+      CloseHandle(handle_);
+    });
+  }
+  ~Holder() { thread_.join(); }
+  bool holds() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE handle_;
+  std::thread thread_;
+};
+
+long long MsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                               start)
+      .count();
+}
+
+TEST_F(Win32PlatformTest, ABriefHoldIsWaitedOutAndALongOneFailsAfterAboutTwoSeconds) {
+  for (const bool replace : {true, false}) {
+    SCOPED_TRACE(replace ? "rename" : "delete");
+    Write("new.tmp", "new");
+    Write("Race.zip", "old");
+    auto start = std::chrono::steady_clock::now();
+    {
+      Holder holder(Path("Race.zip"), 300);
+      ASSERT_TRUE(holder.holds());
+      EXPECT_TRUE(replace ? platform::ReplaceFileWith(Path("new.tmp"), Path("Race.zip"))
+                          : platform::DeleteFileAt(Path("Race.zip")));
+      EXPECT_GE(MsSince(start), 300);
+    }
+    EXPECT_EQ(Read("Race.zip"), replace ? "new" : "(missing)");
+
+    Write("new.tmp", "new");
+    Write("Race.zip", "old");
+    start = std::chrono::steady_clock::now();
+    {
+      Holder holder(Path("Race.zip"), 5000);
+      ASSERT_TRUE(holder.holds());
+      EXPECT_FALSE(replace ? platform::ReplaceFileWith(Path("new.tmp"), Path("Race.zip"))
+                           : platform::DeleteFileAt(Path("Race.zip")));
+      const long long waited = MsSince(start);
+      EXPECT_GE(waited, 1800);
+      EXPECT_LE(waited, 3500);
+      EXPECT_EQ(Read("new.tmp") + Read("Race.zip"), "newold");
+    }
+  }
 }
 
 TEST_F(Win32PlatformTest, LargeFilesAreCopiedWholeAndKeptUnderAnotherName) {
