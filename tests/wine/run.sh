@@ -305,7 +305,7 @@ check_two_copies() {
 # every 100 ms of work or less, and the check allows 250 ms for what a
 # loaded machine adds (a shared core, memory reclaimed for other programs),
 # while a step that never served (a whole read-back or encoding) takes
-# seconds. The probe starts once the window shows the race, so the
+# half a second or more. The probe starts once the window shows the race, so the
 # start-up's own work is not counted.
 check_serving() {
   local probe=${SERVE_PROBE:-$(dirname "$LAPBUNDLE_EXE")/../tests/wine/serve_probe.exe}
