@@ -66,9 +66,29 @@ make_prefix() {
   # keys do not reach a message box: let Wine handle the windows itself.
   "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f \
     >>"$WORK/wineboot.log" 2>&1
+  keep_server
 }
 
-# Ends whatever still runs in our prefix (only programs this script started).
+# Keeps one Wine server and one Wine desktop for the prefix until stop_wine.
+# Of their own accord both end a little after the last program; a program
+# started just then, as the next check does on a busy machine, can wait for
+# ever for a desktop that hangs as it starts, and never show its window.
+# The desktop is held by DESKTOP_KEEPER [beside the program:
+# ../tests/wine/desktop_keeper.exe], a program with a window never shown.
+keep_server() {
+  local server keeper
+  server="$(dirname "$WINE")/wineserver"
+  keeper=${DESKTOP_KEEPER:-$(dirname "$LAPBUNDLE_EXE")/../tests/wine/desktop_keeper.exe}
+  "$server" -w >/dev/null 2>&1
+  "$server" -p >/dev/null 2>&1 || true
+  if [ -f "$keeper" ]; then
+    "$WINE" "$keeper" >/dev/null 2>&1 &
+  fi
+}
+
+# Ends whatever still runs in our prefix (only programs this script started)
+# and its server; a new server is kept for the checks that follow, unless
+# told --last.
 stop_wine() {
   if [ -n "$APP_PID" ]; then
     kill "$APP_PID" 2>/dev/null || true
@@ -76,6 +96,7 @@ stop_wine() {
   fi
   if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
     "$(dirname "$WINE")/wineserver" -k >/dev/null 2>&1 || true
+    [ "${1:-}" = --last ] || keep_server
   fi
 }
 
@@ -112,6 +133,8 @@ no_window_found() {
   done | head -n 20
   echo "  the program's output:"
   sed 's/^/    /' "$WORK/app.log" | tail -n 20
+  echo "  Wine's processes:"
+  ps -eo pid,stat,wchan:24,args | grep -i '[w]ine\|\.exe' | sed 's/^/    /' | head -n 20
 }
 
 # Starts the program in the game folder and finds its window and the
@@ -130,6 +153,25 @@ start_app() {
   FRAME_X=$(((w - 840) / 2))
   FRAME_Y=$((h - 710 - FRAME_X))
   sleep 0.3
+}
+
+# use_window ID: makes that main window the one the next clicks reach. Wine
+# raises its windows in its own time, so this raises the window until it is
+# the one under the pointer at the button's place.
+use_window() {
+  WID=$1
+  local until=$((SECONDS + WINDOW_WAIT / 2)) X Y SCREEN WINDOW=""
+  while :; do
+    xdotool windowraise "$WID"
+    xdotool mousemove --window "$WID" $((FRAME_X + BUTTON_X)) $((FRAME_Y + BUTTON_Y))
+    eval "$(xdotool getmouselocation --shell)"
+    [ "$WINDOW" = "$WID" ] && return 0
+    if [ "$SECONDS" -ge "$until" ]; then
+      echo "  window $WID stays below window $WINDOW"
+      return 1
+    fi
+    sleep 0.2
+  done
 }
 
 # Clicks at client coordinates of the main window.

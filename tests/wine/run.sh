@@ -33,7 +33,7 @@ GAME="$WORK/game"
 . "$here/check_dpi.sh"
 
 cleanup() {
-  stop_wine
+  stop_wine --last
   stop_display
 }
 trap cleanup EXIT
@@ -261,34 +261,27 @@ check_two_copies() {
   local first=$WID first_pid=$APP_PID second="" second_pid
   launch "$GAME"
   second_pid=$APP_PID
-  for _ in $(seq 1 100); do
+  find_second() {
     second=$(xdotool search --onlyvisible --name "^$TITLE\$" | grep -vx "$first" | head -n 1)
-    [ -n "$second" ] && break
-    sleep 0.2
-  done
-  [ -n "$second" ] || { fail "two copies: the second window opens"; return; }
-  sleep 0.3
-  WID=$second
-  xdotool windowraise "$WID"
-  click_at 30 632  # the track box
-  WID=$first
-  xdotool windowraise "$WID"
-  press_button
+    [ -n "$second" ]
+  }
+  wait_until "$WINDOW_WAIT" find_second || { fail "two copies: the second window opens"; return; }
+  # Both windows stand at one place: each click waits until its window is
+  # the one on top.
+  use_window "$second" && click_at 30 632  # the track box
+  use_window "$first" && press_button
   sleep 1
-  WID=$second
-  xdotool windowraise "$WID"
-  press_button
-  WID=$first APP_PID=$first_pid
-  xdotool windowraise "$WID"
+  use_window "$second" && press_button
+  APP_PID=$first_pid
+  use_window "$first"
   check "two copies: the first reports its archive" expect_field "..\\zip\\$NAME.zip ok"
-  WID=$second APP_PID=$second_pid
-  xdotool windowraise "$WID"
+  APP_PID=$second_pid
+  use_window "$second"
   check "two copies: the second reports its archive" expect_field "..\\zip\\$NAME.zip ok"
   press_button
   check "two copies: End ends the second" app_ended 0
-  WID=$first APP_PID=$first_pid
-  xdotool windowraise "$WID"
-  press_button
+  APP_PID=$first_pid
+  use_window "$first" && press_button
   check "two copies: End ends the first" app_ended 0
   check "two copies: the archive holds the second's items" \
     test "$(unzip -Z1 "$GAME/zip/$NAME.zip" | tr '\n' ' ')" = "$NAME.bmp $NAME.gam "
