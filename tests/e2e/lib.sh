@@ -63,8 +63,11 @@ expect_exit() {
   [ "$code" -eq "$expected" ] || fail "exit code $code, expected $expected"
 }
 
-# The text of the archive-name field, read through the clipboard.
+# The text of the archive-name field, read through the clipboard. The
+# clipboard is emptied first, so that an empty field never reads as the text
+# copied before.
 field_text() {
+  printf '' | xclip -selection clipboard >/dev/null 2>&1
   click_at "$FIELD_X" "$FIELD_Y"
   xdotool key ctrl+a ctrl+c
   sleep 0.1
