@@ -30,9 +30,11 @@ tr '\000' '\n' <"$work/rsrc" | LC_ALL=C sed -n '/<?xml/,/<\/assembly>/p' >"$work
 if grep -q 'requestedExecutionLevel\|trustInfo' "$work/manifest"; then
   fail "the manifest declares an execution level, which switches file virtualization off"
 fi
-grep -q '<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true/pm</dpiAware>' \
+# Each DPI setting in the settings namespace of its Windows version (the
+# namespace's year), which Windows requires for it to take effect.
+grep -q '<dpiAware xmlns="[^"]*/SMI/2005/WindowsSettings">true/pm</dpiAware>' \
   "$work/manifest" || fail "the manifest does not declare DPI awareness (dpiAware true/pm)"
-grep -q '<dpiAwareness xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">PerMonitorV2, PerMonitor</dpiAwareness>' \
+grep -q '<dpiAwareness xmlns="[^"]*/SMI/2016/WindowsSettings">PerMonitorV2, PerMonitor</dpiAwareness>' \
   "$work/manifest" || fail "the manifest does not declare per-monitor DPI awareness (dpiAwareness PerMonitorV2, PerMonitor)"
 grep -A1 'name="Microsoft.Windows.Common-Controls"' "$work/manifest" | grep -q 'version="6.0.0.0"' ||
   fail "the manifest does not ask for the common controls 6.0"
