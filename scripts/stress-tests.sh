@@ -128,12 +128,7 @@ tally() {
   if [ "$f" -gt 0 ] || [ "$p" -eq 0 ]; then
     [ "$p" -eq 0 ] && [ "$f" -eq 0 ] && failed=$((failed + 1))
     echo "---- $suite, run $run: $f failed (log follows)"
-    if [ "$suite" = wine ]; then
-      cat "$log"
-      [ -f "$work/wine/kit-tests.log" ] && grep -E 'FAILED|Failure|Expected|actual|Which is' "$work/wine/kit-tests.log"
-    else
-      cat "$log"
-    fi
+    cat "$log"
     echo "---- end of $suite, run $run"
   fi
   echo "  $suite: $p passed, $f failed"
