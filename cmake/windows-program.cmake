@@ -49,6 +49,10 @@ function(lapbundle_windows_program target description)
   configure_file(${CMAKE_SOURCE_DIR}/resources/program.manifest.in ${LB_RES_MANIFEST} @ONLY)
   configure_file(${CMAKE_SOURCE_DIR}/resources/program.rc.in ${dir}/${target}.rc @ONLY)
   target_sources(${target} PRIVATE ${dir}/${target}.rc)
+  # The resource compiler reports no dependencies: without these, a changed
+  # manifest or icon would leave an incremental build with the old one.
+  set_source_files_properties(${dir}/${target}.rc PROPERTIES
+    OBJECT_DEPENDS "${LB_RES_MANIFEST};${LB_RES_ICON}")
 
   string(REPLACE "." ";" windows_min "${LAPBUNDLE_WINDOWS_MIN}")
   list(GET windows_min 0 major)
