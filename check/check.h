@@ -6,6 +6,7 @@
 // function says UTF-8 (the report files and the terminal).
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -42,6 +43,21 @@ struct CheckOptions {
   bool requireNumber = false;
 };
 
+// A fingerprint: the first 16 bytes of a SHA-256, which no archive can be
+// made to share with another on purpose. Not `known`: nothing to compare.
+struct Digest {
+  bool known = false;
+  std::array<std::uint8_t, 16> bytes{};
+  bool operator==(const Digest&) const = default;
+};
+
+// A problem that names another proof of the run: problems[problem] names
+// the file of reports[other] (the HTML page links the two rows).
+struct ProofLink {
+  std::size_t problem = 0;
+  std::size_t other = 0;
+};
+
 // What one archive holds and what was found wrong with it.
 struct ProofReport {
   std::string file;                 // the path as given or found (program text)
@@ -54,6 +70,13 @@ struct ProofReport {
   std::string screenshotEntry, saveEntry, trackEntry;
   int screenWidth = 0, screenHeight = 0;
   std::string thumbnailJpeg;
+
+  // Fingerprints for comparing proofs with each other: the saved game as
+  // the readers see it (its first 2,000,000 bytes) with its driver's name
+  // field left out, and whole; the screenshot's size and pixels.
+  Digest raceDigest, saveDigest, pixelDigest;
+  bool screenshotJpeg = false;    // the screenshot entry is a JPEG
+  std::vector<ProofLink> links;  // problems naming another proof
 
   // The race (valid when hasRace)
   bool hasRace = false;
@@ -80,6 +103,17 @@ struct ArchiveSource {
 // Never fails: what cannot be read becomes a problem of the report.
 ProofReport CheckProof(const ArchiveSource& source, const std::string& fileName,
                        const CheckOptions& options);
+
+// Compares the proofs of one run with each other, adding problems (with
+// their links) to both sides of each match:
+// - "same race as FILE": the same saved game, its driver's name field left
+//   out; "same race as FILE (only the driver differs)" when the names differ;
+// - "same screenshot as FILE": the same pixels (BMP and BMP, JPEG and JPEG),
+//   or a JPEG that decodes to the pixels of the JPEG the tool makes from a
+//   BMP. Only BMPs whose size some JPEG of the run has are read again (from
+//   their archive file, `jobs` at a time) and encoded.
+// Each proof lists at most a handful of others per kind, then counts them.
+void CompareProofs(std::vector<ProofReport>* reports, int jobs);
 
 // ---------------------------------------------------------------------------
 // Name agreement (the parts are compared as whole "_"-separated parts)
@@ -132,6 +166,20 @@ std::string SummaryLine(const std::vector<ProofReport>& reports);
 std::string CsvReport(const std::vector<ProofReport>& reports);
 // The self-contained HTML page: standings per race, problems marked.
 std::string HtmlReport(const std::vector<ProofReport>& reports);
+// The JSON file's text (UTF-8): the run's options and every proof with the
+// CSV's columns under their CSV names, its rank, and its problems and notes
+// as arrays. The keys are listed in the manual page and kept stable.
+std::string JsonReport(const std::vector<ProofReport>& reports, const CheckOptions& options);
+
+// The standings: the proofs (as indexes) of each race, one track path and
+// one race length, races in track path order and proofs without a race
+// last. Within a race the ranked proofs come first by race time, then the
+// others (marked, without a rank) by race time, no result (0) last.
+std::vector<std::vector<std::size_t>> RaceTables(const std::vector<ProofReport>& reports);
+// Each proof's place in its race, 0 for none: only proofs without problems
+// and with a race time other than 0 are ranked; equal times share a place
+// and the next place skips (1, 2, 2, 4).
+std::vector<int> Ranks(const std::vector<ProofReport>& reports);
 
 // ---------------------------------------------------------------------------
 // The program

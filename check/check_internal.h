@@ -1,13 +1,17 @@
 // Private to the checker: reading the entries of one archive.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "check/check.h"
+#include "imaging/bmp_decoder.h"
 
 namespace check {
 
@@ -106,6 +110,35 @@ std::string SamePathKey(const std::string& path, bool foldCase);
 // archive (by its name or its first bytes).
 std::string RefuseReport(const std::string& option, const std::string& report,
                          const std::vector<FoundArchive>& files);
+
+// A proof's columns in the CSV file, by name, in order (UTF-8; an empty
+// text where nothing is known). The JSON file uses the same names.
+std::vector<std::pair<std::string, std::string>> ReportColumns(const ProofReport& report);
+
+// SHA-256 over bytes added piece by piece.
+class Sha256 {
+ public:
+  Sha256();
+  void Add(const void* data, std::size_t size);
+  std::array<std::uint8_t, 32> Finish();
+  Digest Fingerprint();  // Finish(), cut to a Digest
+
+ private:
+  void Block(const std::uint8_t* block);
+  std::uint32_t state_[8];
+  std::uint8_t buffer_[64] = {};
+  std::size_t used_ = 0;
+  std::uint64_t length_ = 0;
+};
+
+// Feeds a picture's size, then its rows (as SummarisePicture hands them
+// out), to `digest`: equal pixels give equal fingerprints, whatever the file.
+PixelRows PixelDigester(Sha256* digest);
+
+// The bytes of the first entry whose name, as Windows-1252, is `name`, read
+// whole and checked (size and CRC-32) without inflating any other entry.
+// False when the archive, or that entry, cannot be read intact.
+bool ReadEntry(const ArchiveSource& source, const std::string& name, std::string* bytes);
 
 // The part of a file name before its last ".", and the part after it in
 // lower case ASCII (without the dot).
