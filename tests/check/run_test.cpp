@@ -75,6 +75,12 @@ TEST_F(Run, PathWithoutArchivesIsAnError) {
 TEST_F(Run, EachArchiveIsCheckedOnce) {
   EXPECT_EQ(Check({In("proofs"), In("proofs\\a.zip"), In("proofs\\\\b.zip"), In("proofs\\")}), 1);
   EXPECT_NE(out_.find("2 proofs: "), std::string::npos) << out_;
+  // Links to an archive, hard or symbolic, reach the same archive.
+  folder_.makeFolder("links");
+  std::filesystem::create_hard_link(folder_.hostPath("proofs/a.zip"), folder_.hostPath("links/c.zip"));
+  std::filesystem::create_symlink(folder_.hostPath("proofs/b.zip"), folder_.hostPath("links/d.zip"));
+  EXPECT_EQ(Check({In("proofs"), In("links")}), 1);
+  EXPECT_NE(out_.find("2 proofs: "), std::string::npos) << out_;
   // Names that differ in case are two files here.
   folder_.write("proofs/A.zip", proof_);
   EXPECT_EQ(Check({In("proofs")}), 1);
