@@ -23,6 +23,9 @@ struct EntryRecord {
   std::uint32_t crc = 0;
   int method = 0;
   bool encrypted = false;
+  // The last-write time as stored: MS-DOS time and date, local to the
+  // machine that packed it.
+  std::uint16_t dosTime = 0, dosDate = 0;
   std::uint64_t dataStart = 0;  // where the compressed bytes begin
   bool sound = true;            // false when its records disagree (a problem says so)
 };

@@ -36,6 +36,7 @@ struct Contents {
 void TakeScreenshot(const EntryRecord& entry, std::string& bytes, ProofReport* report) {
   report->screenshotEntry = OemToAnsi(entry.name);
   report->screenshotJpeg = bytes.rfind("BM", 0) != 0;
+  report->screenshotTime = FromDosTime(entry.dosDate, entry.dosTime);
   PictureSummary summary;
   Sha256 pixels;
   if (SummarisePicture(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
@@ -93,6 +94,7 @@ void ReadContents(const ArchiveSource& source, const CheckOptions& options, Proo
         break;
       case Kind::kSave:
         report->saveEntry = OemToAnsi(entry.name);
+        report->saveTime = FromDosTime(entry.dosDate, entry.dosTime);
         contents->save = std::move(bytes);
         DigestSave(contents->save, report);
         break;
@@ -273,6 +275,7 @@ ProofReport CheckProof(const ArchiveSource& source, const std::string& fileName,
     report.problems.push_back("no saved game: there is no race to check");
   } else {
     CheckRace(contents, options, &report);
+    CheckRaceTimes(options, &report);
   }
   CheckPackedName(fileName, &report);
   if (report.hasRace) {
