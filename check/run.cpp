@@ -26,7 +26,8 @@ constexpr char kReportName[] = "lapbundle-report.html";
 
 const char kUsage[] =
     "usage: lapbundle-check [--tracks DIR] [--csv FILE] [--html FILE] [--json FILE]\n"
-    "                       [--jobs N] [--require PARTS] PATH...\n"
+    "                       [--jobs N] [--require PARTS] [--max-gap DURATION]\n"
+    "                       [--from DATE] [--to DATE] PATH...\n"
     "Checks proof archives (.zip files, or folders searched for them).\n";
 
 struct Arguments {
@@ -85,7 +86,8 @@ std::string Parse(const std::vector<std::string>& args, Arguments* a) {
       value = arg.substr(eq + 1);
       arg.resize(eq);
     } else if (arg == "--tracks" || arg == "--csv" || arg == "--html" || arg == "--json" ||
-               arg == "--jobs" || arg == "--require") {
+               arg == "--jobs" || arg == "--require" || arg == "--max-gap" || arg == "--from" ||
+               arg == "--to") {
       if (i + 1 >= args.size()) return arg + " needs a value";
       value = args[++i];
     } else {
@@ -110,9 +112,22 @@ std::string Parse(const std::vector<std::string>& args, Arguments* a) {
       a->jobs = static_cast<int>(n);
     } else if (arg == "--require") {
       if (!SetRequire(value, &a->options)) return "--require takes track, driver and number";
+    } else if (arg == "--max-gap") {
+      if (!ParseDuration(value, &a->options.maxGapSeconds)) {
+        return "--max-gap needs a whole number of minutes, hours or days (90m, 2h, 1d), or 0";
+      }
+    } else if (arg == "--from" || arg == "--to") {
+      WallTime& end = arg == "--from" ? a->options.from : a->options.to;
+      if (!ParseWindowEnd(value, arg == "--to", &end)) {
+        return arg + " needs a date such as 2026-11-01 or 2026-11-01T18:00 (years 1980 to 2107)";
+      }
     } else {
       return "unknown option " + arg;
     }
+  }
+  if (a->options.from.valid && a->options.to.valid &&
+      SecondsOf(a->options.from) > SecondsOf(a->options.to)) {
+    return "--from is later than --to";
   }
   if (a->paths.empty()) return "no archive or folder given";
   for (const std::string& p : a->paths) {

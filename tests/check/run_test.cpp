@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "check/check.h"
@@ -62,6 +63,42 @@ TEST_F(Run, EmptyReportOptionsAreErrors) {
   EXPECT_EQ(Check({"--csv=", In("proofs")}), 2);
   EXPECT_EQ(Check({"--html=", In("proofs")}), 2);
   EXPECT_EQ(out_, "");
+}
+
+TEST_F(Run, BadTimeOptionsAreErrors) {
+  const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
+      {{"--max-gap", "2"}, "--max-gap needs a whole number"},
+      {{"--from=2026-02-30"}, "--from needs a date"},
+      {{"--to", "2026-11-01T24:00"}, "--to needs a date"},
+      {{"--from", "2026-11-02", "--to", "2026-11-01T23:59:59"}, "--from is later than --to"},
+  };
+  for (auto [args, message] : rows) {
+    args.push_back(In("proofs"));
+    EXPECT_EQ(Check(args), 2) << message;
+    EXPECT_EQ(out_, "") << message;
+    EXPECT_NE(err_.find("lapbundle-check: " + message), std::string::npos) << err_;
+  }
+}
+
+TEST_F(Run, TimeOptionsReachTheChecks) {
+  // The proofs' screenshot was taken on 2026-11-14, 1 min 26 s after the
+  // race was saved at 20:31:44.
+  struct Row {
+    std::vector<std::string> args;
+    std::string problem;
+    bool given;
+  };
+  const std::vector<Row> rows = {
+      {{"--max-gap=1m"}, "screenshot taken 1 min after the race was saved", true},
+      {{"--from", "2026-11-15"}, "race saved 2026-11-14 20:31, before the round opened", true},
+      {{"--to", "2026-11-14T20:30"}, "race saved 2026-11-14 20:31, after the round closed", true},
+      {{"--to", "2026-11-14T20:31"}, "after the round closed", false},
+  };
+  for (Row row : rows) {
+    row.args.push_back(In("proofs\\a.zip"));
+    EXPECT_EQ(Check(row.args), 1) << row.args[0];
+    EXPECT_EQ(out_.find(row.problem) != std::string::npos, row.given) << out_;
+  }
 }
 
 TEST_F(Run, PathWithoutArchivesIsAnError) {
