@@ -197,6 +197,7 @@ struct ProofTimesRow {
 };
 
 const Stamp kSaved = {2026, 11, 14, 20, 31, 44};
+const Stamp kMidRound = {2026, 11, 15, 12, 5, 6};
 const std::string kJpegNote =
     "screenshot time not compared: a JPEG is written when the archive is made";
 const std::string kSaveInvalid = "the saved game's time in the archive is not a valid date";
@@ -228,7 +229,7 @@ const ProofTimesRow kProofRows[] = {
     {"JPEG, gap check off", ".jpeg", {2026, 11, 11, 16, 0, 0}, kSaved, "0", "", "", {}, {}},
     {"saved as the round opens",
      ".bmp",
-     {2026, 11, 1, 0, 0, 0},
+     kMidRound,
      {2026, 11, 1, 0, 0, 0},
      "0",
      "2026-11-01",
@@ -237,7 +238,7 @@ const ProofTimesRow kProofRows[] = {
      {}},
     {"saved before the round opened",
      ".bmp",
-     {2026, 11, 1, 0, 0, 0},
+     kMidRound,
      {2026, 10, 31, 23, 59, 58},
      "0",
      "2026-11-01",
@@ -246,7 +247,7 @@ const ProofTimesRow kProofRows[] = {
      {}},
     {"saved as the round closes",
      ".bmp",
-     {2026, 11, 1, 0, 0, 0},
+     kMidRound,
      {2026, 11, 30, 21, 14, 30},
      "0",
      "2026-11-01",
@@ -255,7 +256,7 @@ const ProofTimesRow kProofRows[] = {
      {}},
     {"saved after the round closed",
      ".bmp",
-     {2026, 11, 1, 0, 0, 0},
+     kMidRound,
      {2026, 11, 30, 21, 14, 32},
      "0",
      "2026-11-01",
