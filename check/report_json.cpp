@@ -66,6 +66,16 @@ std::string Proof(const ProofReport& r, int rank) {
   return out + "\"rank\": " + (rank > 0 ? std::to_string(rank) : "null") + "}";
 }
 
+// A window end as "2026-11-01T18:00:00" (the entrants' wall-clock time),
+// or null when not given.
+std::string WindowEnd(const WallTime& t) {
+  if (!t.valid) return "null";
+  char text[40];
+  std::snprintf(text, sizeof text, "\"%04d-%02d-%02dT%02d:%02d:%02d\"", t.year, t.month, t.day,
+                t.hour, t.minute, t.second);
+  return text;
+}
+
 std::string Options(const CheckOptions& o) {
   std::vector<std::string> require;
   if (o.requireTrack) require.push_back("track");
@@ -73,7 +83,9 @@ std::string Options(const CheckOptions& o) {
   if (o.requireNumber) require.push_back("number");
   return "{\"tracks\": " +
          (o.tracksDir.empty() ? "null" : Quoted(platform::DisplayPath(o.tracksDir))) +
-         ", \"require\": " + List(require) + "}";
+         ", \"require\": " + List(require) +
+         ", \"max_gap_seconds\": " + std::to_string(o.maxGapSeconds) +
+         ", \"from\": " + WindowEnd(o.from) + ", \"to\": " + WindowEnd(o.to) + "}";
 }
 
 }  // namespace

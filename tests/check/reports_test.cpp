@@ -138,9 +138,12 @@ TEST(Reports, JsonHoldsEveryColumnAndThePlace) {
   good.screenHeight = 768;
   CheckOptions options;
   options.requireDriver = true;
+  options.maxGapSeconds = 5400;
+  options.to = {true, 2026, 11, 30, 23, 59, 58};
   const std::string json = JsonReport({r, good}, options);
   for (const char* part :
-       {"\"options\": {\"tracks\": null, \"require\": [\"driver\"]}",
+       {"\"options\": {\"tracks\": null, \"require\": [\"driver\"], \"max_gap_seconds\": 5400, "
+        "\"from\": null, \"to\": \"2026-11-30T23:59:58\"}",
         "\"summary\": {\"proofs\": 2, \"ok\": 1, \"with_problems\": 1}",
         "{\"file\": \"q\\\"\\u0001.zip\", \"verdict\": \"problem\", "
         "\"problems\": [\"x\", \"tab\\u0009here\"], \"driver\": \"Ann\", "

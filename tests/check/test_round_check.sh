@@ -35,9 +35,11 @@ with zipfile.ZipFile(src) as z, zipfile.ZipFile(dst, "w", zipfile.ZIP_DEFLATED) 
         out.writestr(info, data, zipfile.ZIP_DEFLATED)
 PY
 
+# The round's window around today, in the local time the archive holds.
+from=$(date +%F -d yesterday) to=$(date +%F -d tomorrow)
 code=0
-out=$("$LAPBUNDLE_CHECK" --csv "$WORK/r.csv" --json "$WORK/r.json" --html "$WORK/r.html" "$ROUND" 2>&1) ||
-  code=$?
+out=$("$LAPBUNDLE_CHECK" --from "$from" --to "$to" --max-gap 1h --csv "$WORK/r.csv" \
+  --json "$WORK/r.json" --html "$WORK/r.html" "$ROUND" 2>&1) || code=$?
 [ "$code" -eq 1 ] || fail "exit $code, expected 1: $out"
 original="$ROUND/$NAME.zip" copy="$ROUND/oakfield_Cy Dahl_973.zip"
 for text in "same race as $copy (only the driver differs)" "same screenshot as $copy" \
@@ -47,10 +49,20 @@ for text in "same race as $copy (only the driver differs)" "same screenshot as $
 done
 grep -q "^$ROUND/oakfield_Bo Berg_978.zip .*  ok$" <<<"$out" || fail "Bo Berg's proof is not ok: $out"
 
+# A round that closed two days ago: each race was saved after it.
+closed=$(date +%F -d '2 days ago')
+out=$("$LAPBUNDLE_CHECK" --to "$closed" "$ROUND/oakfield_Bo Berg_978.zip" 2>&1) || true
+grep -qE "race saved [0-9-]+ [0-9:]+, after the round closed" <<<"$out" ||
+  fail "a closed round: $out"
+
 python3 - "$WORK/r.json" "$WORK/r.html" "$original" "$copy" <<'PY' || fail "JSON or HTML"
 import html.parser, json, sys
 report, page, original, copy = sys.argv[1:5]
-proofs = {p["file"]: p for p in json.load(open(report, encoding="utf-8"))["proofs"]}
+results = json.load(open(report, encoding="utf-8"))
+assert results["options"]["max_gap_seconds"] == 3600, results["options"]
+assert results["options"]["from"].endswith("T00:00:00"), results["options"]
+assert results["options"]["to"].endswith("T23:59:59"), results["options"]
+proofs = {p["file"]: p for p in results["proofs"]}
 assert len(proofs) == 3, proofs
 for me, other in ((original, copy), (copy, original)):
     problems = proofs[me]["problems"]
