@@ -58,8 +58,9 @@ struct CheckOptions {
   WallTime from, to;
 };
 
-// A fingerprint: the first 16 bytes of a SHA-256, which no archive can be
-// made to share with another on purpose. Not `known`: nothing to compare.
+// A fingerprint: a 128-bit keyed hash whose key is new in every run, so
+// that no archive can be made to share one with another on purpose. Not
+// `known`: nothing to compare.
 struct Digest {
   bool known = false;
   std::array<std::uint8_t, 16> bytes{};
@@ -88,8 +89,9 @@ struct ProofReport {
 
   // Fingerprints for comparing proofs with each other: the saved game as
   // the readers see it (its first 2,000,000 bytes) with its driver's name
-  // field left out, and whole; the screenshot's size and pixels.
-  Digest raceDigest, saveDigest, pixelDigest;
+  // field left out, and whole; the screenshot's size and pixels, and a
+  // strip of it as the tool's JPEG of it would hold it.
+  Digest raceDigest, saveDigest, pixelDigest, stripDigest;
   bool screenshotJpeg = false;    // the screenshot entry is a JPEG
   std::vector<ProofLink> links;  // problems naming another proof
 
@@ -129,8 +131,8 @@ ProofReport CheckProof(const ArchiveSource& source, const std::string& fileName,
 //   out; "same race as FILE (only the driver differs)" when the names differ;
 // - "same screenshot as FILE": the same pixels (BMP and BMP, JPEG and JPEG),
 //   or a JPEG that decodes to the pixels of the JPEG the tool makes from a
-//   BMP. Only BMPs whose size some JPEG of the run has are read again (from
-//   their archive file, `jobs` at a time) and encoded.
+//   BMP. Only BMPs whose size and strip some JPEG of the run shares are
+//   read again (from their archive file, `jobs` at a time) and encoded.
 // Each proof lists at most a handful of others per kind, then counts them.
 void CompareProofs(std::vector<ProofReport>* reports, int jobs);
 

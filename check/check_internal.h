@@ -118,25 +118,49 @@ std::string RefuseReport(const std::string& option, const std::string& report,
 // text where nothing is known). The JSON file uses the same names.
 std::vector<std::pair<std::string, std::string>> ReportColumns(const ProofReport& report);
 
-// SHA-256 over bytes added piece by piece.
-class Sha256 {
+// SipHash-2-4 with a 128-bit result over bytes added piece by piece, keyed
+// with one random key per run unless a key is given.
+class SipHash {
  public:
-  Sha256();
+  using Key = std::array<std::uint64_t, 2>;
+  SipHash();
+  explicit SipHash(const Key& key);
   void Add(const void* data, std::size_t size);
-  std::array<std::uint8_t, 32> Finish();
-  Digest Fingerprint();  // Finish(), cut to a Digest
+  std::array<std::uint8_t, 16> Finish();
+  Digest Fingerprint();  // Finish() as a Digest
 
  private:
-  void Block(const std::uint8_t* block);
-  std::uint32_t state_[8];
-  std::uint8_t buffer_[64] = {};
+  void Rounds(int count);
+  void Compress(std::uint64_t word);
+  std::uint64_t v_[4];
+  std::uint8_t buffer_[8] = {};
   std::size_t used_ = 0;
   std::uint64_t length_ = 0;
 };
 
-// Feeds a picture's size, then its rows (as SummarisePicture hands them
-// out), to `digest`: equal pixels give equal fingerprints, whatever the file.
-PixelRows PixelDigester(Sha256* digest);
+// The fingerprints of a screenshot, taken from its rows while it is decoded
+// (hand Rows() to SummarisePicture):
+// - its pixels, whatever the file;
+// - a strip of it as the tool's JPEG would hold it: of 16 rows in the
+//   middle, starting at a multiple of 16, the 8 in the middle of those
+//   decoded. A JPEG's rows there depend on those 16 rows alone, so a BMP's
+//   strip, encoded on its own as the tool encodes, decodes to the same 8
+//   rows as the tool's JPEG of the whole BMP does. Not known for pictures
+//   under 32 rows or over 16,384 columns.
+class PictureFingerprints {
+ public:
+  explicit PictureFingerprints(bool bmp) : bmp_(bmp) {}
+  PixelRows Rows();
+  Digest Pixels() { return pixels_.Fingerprint(); }
+  Digest Strip();  // after the rows are all seen
+
+ private:
+  void Row(const std::uint8_t* bgr, int y, int width, int height);
+  bool bmp_;
+  SipHash pixels_, strip_;
+  int width_ = 0, top_ = -1;
+  std::string rows24_;  // a BMP's strip as the encoder takes it
+};
 
 // The bytes of the first entry whose name, as Windows-1252, is `name`, read
 // whole and checked (size and CRC-32) without inflating any other entry.

@@ -1,72 +1,64 @@
-// SHA-256, for fingerprints that no archive can be made to match on
-// purpose: a proof is only called a copy of another when its bytes or
-// pixels really are the same.
+// SipHash-2-4 with a 128-bit result, keyed with a random key per run: fast
+// enough to run over every pixel of every screenshot, and no archive can be
+// made to share a fingerprint with another on purpose, since its author
+// never learns the key.
 #include <algorithm>
 #include <cstring>
+#include <random>
 
 #include "check/check_internal.h"
 
 namespace check {
 namespace {
 
-constexpr std::uint32_t kRound[64] = {
-    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4,
-    0xab1c5ed5, 0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe,
-    0x9bdc06a7, 0xc19bf174, 0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f,
-    0x4a7484aa, 0x5cb0a9dc, 0x76f988da, 0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7,
-    0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967, 0x27b70a85, 0x2e1b2138, 0x4d2c6dfc,
-    0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85, 0xa2bfe8a1, 0xa81a664b,
-    0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070, 0x19a4c116,
-    0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
-    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7,
-    0xc67178f2};
+std::uint64_t Rotate(std::uint64_t x, int n) { return (x << n) | (x >> (64 - n)); }
 
-std::uint32_t Rotate(std::uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
+std::uint64_t Word(const std::uint8_t* p) {
+  std::uint64_t w = 0;
+  for (int i = 7; i >= 0; --i) w = (w << 8) | p[i];
+  return w;
+}
+
+SipHash::Key RunKey() {
+  static const SipHash::Key key = [] {
+    std::random_device random;
+    SipHash::Key k{};
+    for (std::uint64_t& half : k) half = (std::uint64_t{random()} << 32) ^ random();
+    return k;
+  }();
+  return key;
+}
 
 }  // namespace
 
-Sha256::Sha256()
-    : state_{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab,
-             0x5be0cd19} {}
+SipHash::SipHash() : SipHash(RunKey()) {}
 
-void Sha256::Block(const std::uint8_t* p) {
-  std::uint32_t w[64];
-  for (int i = 0; i < 16; ++i) {
-    w[i] = (std::uint32_t{p[4 * i]} << 24) | (std::uint32_t{p[4 * i + 1]} << 16) |
-           (std::uint32_t{p[4 * i + 2]} << 8) | p[4 * i + 3];
+SipHash::SipHash(const Key& key)
+    : v_{0x736f6d6570736575ull ^ key[0], 0x646f72616e646f6dull ^ key[1] ^ 0xee,
+         0x6c7967656e657261ull ^ key[0], 0x7465646279746573ull ^ key[1]} {}
+
+void SipHash::Rounds(int count) {
+  for (int i = 0; i < count; ++i) {
+    v_[0] += v_[1];
+    v_[1] = Rotate(v_[1], 13) ^ v_[0];
+    v_[0] = Rotate(v_[0], 32);
+    v_[2] += v_[3];
+    v_[3] = Rotate(v_[3], 16) ^ v_[2];
+    v_[0] += v_[3];
+    v_[3] = Rotate(v_[3], 21) ^ v_[0];
+    v_[2] += v_[1];
+    v_[1] = Rotate(v_[1], 17) ^ v_[2];
+    v_[2] = Rotate(v_[2], 32);
   }
-  for (int i = 16; i < 64; ++i) {
-    const std::uint32_t s0 = Rotate(w[i - 15], 7) ^ Rotate(w[i - 15], 18) ^ (w[i - 15] >> 3);
-    const std::uint32_t s1 = Rotate(w[i - 2], 17) ^ Rotate(w[i - 2], 19) ^ (w[i - 2] >> 10);
-    w[i] = w[i - 16] + s0 + w[i - 7] + s1;
-  }
-  std::uint32_t a = state_[0], b = state_[1], c = state_[2], d = state_[3];
-  std::uint32_t e = state_[4], f = state_[5], g = state_[6], h = state_[7];
-  for (int i = 0; i < 64; ++i) {
-    const std::uint32_t t1 =
-        h + (Rotate(e, 6) ^ Rotate(e, 11) ^ Rotate(e, 25)) + ((e & f) ^ (~e & g)) + kRound[i] + w[i];
-    const std::uint32_t t2 =
-        (Rotate(a, 2) ^ Rotate(a, 13) ^ Rotate(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
-    h = g;
-    g = f;
-    f = e;
-    e = d + t1;
-    d = c;
-    c = b;
-    b = a;
-    a = t1 + t2;
-  }
-  state_[0] += a;
-  state_[1] += b;
-  state_[2] += c;
-  state_[3] += d;
-  state_[4] += e;
-  state_[5] += f;
-  state_[6] += g;
-  state_[7] += h;
 }
 
-void Sha256::Add(const void* data, std::size_t size) {
+void SipHash::Compress(std::uint64_t word) {
+  v_[3] ^= word;
+  Rounds(2);
+  v_[0] ^= word;
+}
+
+void SipHash::Add(const void* data, std::size_t size) {
   const auto* p = static_cast<const std::uint8_t*>(data);
   length_ += size;
   if (used_ > 0) {
@@ -76,45 +68,35 @@ void Sha256::Add(const void* data, std::size_t size) {
     p += take;
     size -= take;
     if (used_ < sizeof buffer_) return;
-    Block(buffer_);
+    Compress(Word(buffer_));
     used_ = 0;
   }
-  for (; size >= sizeof buffer_; p += sizeof buffer_, size -= sizeof buffer_) Block(p);
+  for (; size >= 8; p += 8, size -= 8) Compress(Word(p));
   std::memcpy(buffer_, p, size);
   used_ = size;
 }
 
-std::array<std::uint8_t, 32> Sha256::Finish() {
-  const std::uint64_t bits = length_ * 8;
-  const std::uint8_t one = 0x80;
-  Add(&one, 1);
-  const std::uint8_t zero = 0;
-  while (used_ != 56) Add(&zero, 1);
-  std::uint8_t end[8];
-  for (int i = 0; i < 8; ++i) end[i] = static_cast<std::uint8_t>(bits >> (56 - 8 * i));
-  Add(end, 8);
-  std::array<std::uint8_t, 32> out{};
-  for (int i = 0; i < 32; ++i) out[i] = static_cast<std::uint8_t>(state_[i / 4] >> (24 - 8 * (i % 4)));
+std::array<std::uint8_t, 16> SipHash::Finish() {
+  std::uint64_t last = length_ << 56;
+  for (std::size_t i = 0; i < used_; ++i) last |= std::uint64_t{buffer_[i]} << (8 * i);
+  Compress(last);
+  std::array<std::uint8_t, 16> out{};
+  v_[2] ^= 0xee;
+  Rounds(4);
+  std::uint64_t half = v_[0] ^ v_[1] ^ v_[2] ^ v_[3];
+  for (int i = 0; i < 8; ++i) out[i] = static_cast<std::uint8_t>(half >> (8 * i));
+  v_[1] ^= 0xdd;
+  Rounds(4);
+  half = v_[0] ^ v_[1] ^ v_[2] ^ v_[3];
+  for (int i = 0; i < 8; ++i) out[8 + i] = static_cast<std::uint8_t>(half >> (8 * i));
   return out;
 }
 
-Digest Sha256::Fingerprint() {
-  const std::array<std::uint8_t, 32> whole = Finish();
+Digest SipHash::Fingerprint() {
   Digest d;
-  std::memcpy(d.bytes.data(), whole.data(), d.bytes.size());
+  d.bytes = Finish();
   d.known = true;
   return d;
-}
-
-PixelRows PixelDigester(Sha256* digest) {
-  return [digest, first = true](const std::uint8_t* bgr, int width) mutable {
-    if (first) {  // the width, so that one row of 6 pixels is not two of 3
-      const std::uint32_t w = static_cast<std::uint32_t>(width);
-      digest->Add(&w, sizeof w);
-      first = false;
-    }
-    digest->Add(bgr, 3 * static_cast<std::size_t>(width));
-  };
 }
 
 }  // namespace check

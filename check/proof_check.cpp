@@ -38,13 +38,14 @@ void TakeScreenshot(const EntryRecord& entry, std::string& bytes, ProofReport* r
   report->screenshotJpeg = bytes.rfind("BM", 0) != 0;
   report->screenshotTime = FromDosTime(entry.dosDate, entry.dosTime);
   PictureSummary summary;
-  Sha256 pixels;
+  PictureFingerprints prints(!report->screenshotJpeg);
   if (SummarisePicture(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
-                       kThumbnailWidth, &summary, PixelDigester(&pixels))) {
+                       kThumbnailWidth, &summary, prints.Rows())) {
     report->screenWidth = summary.width;
     report->screenHeight = summary.height;
     report->thumbnailJpeg = std::move(summary.thumbnailJpeg);
-    report->pixelDigest = pixels.Fingerprint();
+    report->pixelDigest = prints.Pixels();
+    report->stripDigest = prints.Strip();
   } else {
     report->problems.push_back("screenshot \"" + report->screenshotEntry + "\" does not decode");
   }
@@ -54,14 +55,14 @@ void TakeScreenshot(const EntryRecord& entry, std::string& bytes, ProofReport* r
 // The saved game's fingerprints: whole, and with its driver's name field
 // left out, so that a copy with another name still matches.
 void DigestSave(const std::string& save, ProofReport* report) {
-  Sha256 whole;
+  SipHash whole;
   whole.Add(save.data(), save.size());
   report->saveDigest = whole.Fingerprint();
   const ByteSpan driver =
       driverNameField(reinterpret_cast<const std::uint8_t*>(save.data()), std::ssize(save));
   const auto at = static_cast<std::size_t>(driver.at);
   const auto after = static_cast<std::size_t>(driver.at + driver.count);
-  Sha256 race;
+  SipHash race;
   race.Add(save.data(), at);
   race.Add(save.data() + after, save.size() - after);
   report->raceDigest = race.Fingerprint();

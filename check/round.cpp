@@ -112,12 +112,12 @@ Digest ToolJpegPixels(const ProofReport& r) {
     return Digest();
   }
   std::string().swap(bmp);
-  Sha256 pixels;
+  PictureFingerprints prints(false);
   if (!ReadPicturePixels(reinterpret_cast<const std::uint8_t*>(jpeg.data()), jpeg.size(),
-                         PixelDigester(&pixels))) {
+                         prints.Rows())) {
     return Digest();
   }
-  return pixels.Fingerprint();
+  return prints.Pixels();
 }
 
 // Runs work(i) for every i below count on `jobs` threads.
@@ -136,19 +136,35 @@ void InParallel(std::size_t count, int jobs, const std::function<void(std::size_
 void CompareScreenshots(std::vector<ProofReport>* reports, int jobs) {
   Groups groups(reports->size());
   std::map<decltype(Digest::bytes), std::size_t> first;
-  std::set<std::pair<int, int>> jpegSizes;
+  // The JPEGs' strips by picture size; a strip not known matches any.
+  struct Strips {
+    bool unknown = false;
+    std::set<decltype(Digest::bytes)> known;
+  };
+  std::map<std::pair<int, int>, Strips> jpegStrips;
   for (std::size_t i = 0; i < reports->size(); ++i) {
     const ProofReport& r = (*reports)[i];
     if (!r.pixelDigest.known) continue;
     groups.Join(i, first.emplace(r.pixelDigest.bytes, i).first->second);
-    if (r.screenshotJpeg) jpegSizes.emplace(r.screenWidth, r.screenHeight);
+    if (!r.screenshotJpeg) continue;
+    Strips& strips = jpegStrips[{r.screenWidth, r.screenHeight}];
+    if (r.stripDigest.known) {
+      strips.known.insert(r.stripDigest.bytes);
+    } else {
+      strips.unknown = true;
+    }
   }
-  // A BMP and a JPEG of its size: is the JPEG what the tool makes of it?
+  // A BMP and a JPEG of its size and strip: is the JPEG what the tool
+  // makes of the BMP?
   std::vector<std::size_t> candidates;
   for (std::size_t i = 0; i < reports->size(); ++i) {
     const ProofReport& r = (*reports)[i];
-    if (r.pixelDigest.known && !r.screenshotJpeg &&
-        jpegSizes.count({r.screenWidth, r.screenHeight}) > 0) {
+    if (!r.pixelDigest.known || r.screenshotJpeg) continue;
+    const auto size = jpegStrips.find({r.screenWidth, r.screenHeight});
+    if (size == jpegStrips.end()) continue;
+    const Strips& strips = size->second;
+    if (strips.unknown || !r.stripDigest.known ||
+        (!strips.known.empty() && strips.known.count(r.stripDigest.bytes) > 0)) {
       candidates.push_back(i);
     }
   }

@@ -76,9 +76,9 @@ struct PictureSummary {
 // (*out is then untouched). Uses no shared state: several threads may call
 // it at once. At most one full-size pixel block is held at a time.
 // With `rows`, each row of the full-size picture is handed to it as well,
-// top to bottom, as blue, green, red bytes (3 x width): the picture's
-// pixels in one form whatever its file format and depth.
-using PixelRows = std::function<void(const std::uint8_t* bgr, int width)>;
+// top to bottom (row y of height), as blue, green, red bytes (3 x width):
+// the picture's pixels in one form whatever its file format and depth.
+using PixelRows = std::function<void(const std::uint8_t* bgr, int y, int width, int height)>;
 bool SummarisePicture(const std::uint8_t* data, std::size_t size, int thumbWidth,
                       PictureSummary* out, const PixelRows& rows = {});
 

@@ -119,13 +119,13 @@ void VisitRows(const imaging::SourceRows& source, const PixelRows& rows) {
   for (int y = 0; y < source.height; ++y) {
     const std::uint8_t* row = source.top + source.step * y;
     if (source.channels == 3) {
-      rows(row, source.width);
+      rows(row, y, source.width, source.height);
       continue;
     }
     for (int x = 0; x < source.width; ++x) {
       std::memcpy(&bgr[3 * static_cast<std::size_t>(x)], row + 4 * static_cast<std::size_t>(x), 3);
     }
-    rows(bgr.data(), source.width);
+    rows(bgr.data(), y, source.width, source.height);
   }
 }
 

@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <utility>
 #include <string>
 #include <vector>
 
 #include "check/check.h"
+#include "check/check_internal.h"
 #include "imaging/image_store.h"
 #include "tests/check/hostile_zip.h"
 #include "tests/testing/temp_folder.h"
@@ -96,11 +99,19 @@ TEST_F(Round, SameRaceIsFoundWhateverTheDriver) {
   EXPECT_EQ(r[0].problems[r[0].links[1].problem], Same("race", "copy"));
 }
 
-TEST_F(Round, SameScreenshotInAnyOfItsFiles) {
+// The sizes: below 32 rows (every BMP of a JPEG's size is encoded again),
+// and two whose strips are compared first, at rows 16 and 48.
+class RoundScreens : public Round, public ::testing::WithParamInterface<std::pair<int, int>> {};
+INSTANTIATE_TEST_SUITE_P(Sizes, RoundScreens,
+                         ::testing::Values(std::pair{37, 21}, std::pair{70, 53},
+                                           std::pair{45, 100}));
+
+TEST_P(RoundScreens, SameScreenshotInAnyOfItsFiles) {
+  const auto [width, height] = GetParam();
   const auto picture = [](int x, int y) { return static_cast<std::uint32_t>(x * 40503u ^ y * 977u); };
   const auto other = [](int x, int y) { return static_cast<std::uint32_t>(x * 977u + y * 40503u); };
-  const std::string bmp = Text(sample::Bmp24Bytes(37, 21, picture));
-  const std::string otherBmp = Text(sample::Bmp24Bytes(37, 21, other));
+  const std::string bmp = Text(sample::Bmp24Bytes(width, height, picture));
+  const std::string otherBmp = Text(sample::Bmp24Bytes(width, height, other));
   // The JPEG the tool writes of the screenshot, by its own image slots.
   folder_.write("shot.bmp", bmp);
   InitImageStore();
@@ -114,11 +125,11 @@ TEST_F(Round, SameScreenshotInAnyOfItsFiles) {
   FreeAllImageSlots();
 
   PackScreenshot("bmp", ".bmp", bmp);
-  PackScreenshot("topdown", ".bmp", Text(sample::Bmp24Bytes(37, 21, picture, true)));
+  PackScreenshot("topdown", ".bmp", Text(sample::Bmp24Bytes(width, height, picture, true)));
   PackScreenshot("tool", ".jpg", toolJpeg);
   PackScreenshot("commented", ".jpg", commented);
   PackScreenshot("alike", ".bmp", otherBmp);
-  PackScreenshot("alikejpeg", ".jpg", hostile::Jpeg(37, 21));
+  PackScreenshot("alikejpeg", ".jpg", hostile::Jpeg(width, height));
   const std::vector<ProofReport> r = CheckAll(paths_);
   const std::vector<std::string> names = {"bmp", "topdown", "tool", "commented"};
   for (std::size_t i = 0; i < names.size(); ++i) {
@@ -130,6 +141,27 @@ TEST_F(Round, SameScreenshotInAnyOfItsFiles) {
   }
   EXPECT_TRUE(Named(r[4], "same").empty()) << Verdict(r[4]);
   EXPECT_TRUE(Named(r[5], "same").empty()) << Verdict(r[5]);
+}
+
+TEST(Fingerprint, SipHashOfTheReferenceKey) {
+  check::SipHash::Key key = {0x0706050403020100ull, 0x0F0E0D0C0B0A0908ull};
+  check::SipHash empty(key);
+  EXPECT_EQ(empty.Finish(), (std::array<std::uint8_t, 16>{0xa3, 0x81, 0x7f, 0x04, 0xba, 0x25,
+                                                          0xa8, 0xe6, 0x6d, 0xf6, 0x72, 0x14,
+                                                          0xc7, 0x55, 0x02, 0x93}));
+  // Bytes added in pieces of any size give what they give at once.
+  std::string bytes(61, '\0');
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 37);
+  check::SipHash whole(key);
+  whole.Add(bytes.data(), bytes.size());
+  const auto want = whole.Finish();
+  for (std::size_t piece : {1u, 3u, 7u, 8u, 9u, 60u}) {
+    check::SipHash pieces(key);
+    for (std::size_t at = 0; at < bytes.size(); at += piece) {
+      pieces.Add(bytes.data() + at, std::min(piece, bytes.size() - at));
+    }
+    EXPECT_EQ(pieces.Finish(), want) << piece;
+  }
 }
 
 TEST_F(Round, ManyCopiesAreCounted) {
