@@ -3,7 +3,10 @@
 // made to share a fingerprint with another on purpose, since its author
 // never learns the key.
 #include <algorithm>
+#include <chrono>
+#include <cstdint>
 #include <cstring>
+#include <exception>
 #include <random>
 
 #include "check/check_internal.h"
@@ -21,9 +24,16 @@ std::uint64_t Word(const std::uint8_t* p) {
 
 SipHash::Key RunKey() {
   static const SipHash::Key key = [] {
-    std::random_device random;
     SipHash::Key k{};
-    for (std::uint64_t& half : k) half = (std::uint64_t{random()} << 32) ^ random();
+    try {
+      std::random_device random;
+      for (std::uint64_t& half : k) half = (std::uint64_t{random()} << 32) ^ random();
+    } catch (const std::exception&) {
+      // No source of randomness: the clock and where this run's code lies.
+      k[0] = static_cast<std::uint64_t>(
+          std::chrono::high_resolution_clock::now().time_since_epoch().count());
+      k[1] = reinterpret_cast<std::uintptr_t>(&k) ^ (k[0] >> 17);
+    }
     return k;
   }();
   return key;
