@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
-# lapbundle-check against unzip -tq, and its peak memory.
+# lapbundle-check against unzip -tq, and its memory.
 #
 #   bench/check_proofs.sh BUILD_DIR [RUNS] [ARCHIVES]
 #
-# Throughput: 200 proofs packed the way the tool packs them by default (BMP
-# screenshot, saved game, track file; deflate level 9, by `lapbundle-bench
-# makezip`), each from a 1920 x 1080 screenshot. Timed, RUNS times each
-# (default 5, median printed), with warm caches:
-#   - `unzip -tq` over each archive, one after another;
-#   - `lapbundle-check --html` over the folder (default jobs: every core).
-# Memory: ARCHIVES (default 1000) proofs from 3840 x 2160 screenshots (five
-# distinct proofs, hard-linked under further names), checked with --jobs 2
-# and --html; the peak resident set size comes from GNU time.
+# Throughput, timed RUNS times each (default 5, median printed) with warm
+# caches: `unzip -tq` over each archive, one after another, against
+# `lapbundle-check --html` over the folder (default jobs: every core), for
+#   - 200 proofs packed the way the tool packs them by default (BMP
+#     screenshot, saved game, track file; deflate level 9, by
+#     `lapbundle-bench makezip`), each with its own 1920 x 1080 screenshot;
+#   - a mixed round: 100 such proofs and 100 with a JPEG screenshot of the
+#     same size, so that every BMP is encoded again to be compared with
+#     the JPEGs (the most that comparing screenshots can cost).
+# Memory (peak resident set size, from GNU time, --jobs 2 and --html):
+#   - 5 proofs of 3840 x 2160;
+#   - 10 and ARCHIVES (default 1000) proofs of 320 x 240, all different,
+#     then all copies of one: what each further proof costs.
 # With LAPBUNDLE_BENCH_DIR set, the proofs are kept in that folder and reused
 # by later runs.
 set -euo pipefail
@@ -29,16 +33,18 @@ else
   trap 'rm -rf "$WORK"' EXIT
 fi
 
-# make_proofs SIZE COUNT FOLDER: COUNT proofs of different drivers and times.
+# make_proofs SIZE COUNT FOLDER [jpg] [FIRST]: COUNT proofs of different
+# drivers, times and screenshots (seeds FIRST, FIRST+1, ...; default 1).
 make_proofs() {
-  local size=$1 count=$2 folder=$3 i
+  local size=$1 count=$2 folder=$3 mode=${4:-} first=${5:-1} i
   [ -d "$folder" ] && [ "$(ls "$folder" | wc -l)" -eq "$count" ] && return 0
   rm -rf "$folder"
   mkdir -p "$folder"
-  for i in $(seq 1 "$count"); do
-    "$SAMPLE" "$WORK/game" --screen "$size" --driver "Driver $i" --time $((1850000 + 997 * i)) \
-      >/dev/null
-    "$BENCH" makezip "$WORK/game" >/dev/null
+  for i in $(seq "$first" $((first + count - 1))); do
+    rm -rf "$WORK/game"
+    "$SAMPLE" "$WORK/game" --screen "$size" --screen-seed "$i" --driver "Driver $i" \
+      --time $((1850000 + 997 * i)) >/dev/null
+    "$BENCH" makezip "$WORK/game" $mode >/dev/null
     mv "$WORK/game/zip/"*.zip "$folder/"
   done
 }
@@ -65,6 +71,17 @@ unzip_each() {
   for f in "$1"/*.zip; do unzip -tq "$f" >/dev/null; done
 }
 
+# peak LABEL ARCHIVE...: the checker's peak resident set size over them.
+peak() {
+  local label=$1 kb
+  shift
+  # Copies carry other names than they were packed under, and proofs share
+  # races, so the checker's status is 1; only the memory counts here.
+  kb=$( { /usr/bin/time -f '%M' "$CHECK" --jobs 2 --html "$WORK/peak.html" "$@" >/dev/null || true; } 2>&1 | tail -n 1)
+  printf '%-44s %8.1f MB peak resident\n' "$label" "$(awk -v k="$kb" 'BEGIN {print k / 1024}')"
+  echo "$kb" >"$WORK/peak-kb"
+}
+
 uptime | sed 's/.*load/load/'
 echo "Packing 200 proofs of 1920 x 1080 ..."
 make_proofs 1920x1080 200 "$WORK/hd"
@@ -73,19 +90,30 @@ timed "unzip -tq, each archive in turn" unzip_each "$WORK/hd"
 timed "lapbundle-check --html (all cores)" "$CHECK" --html "$WORK/hd.html" "$WORK/hd"
 timed "lapbundle-check --html --jobs 1" "$CHECK" --jobs 1 --html "$WORK/hd.html" "$WORK/hd"
 
-echo "Packing 5 proofs of 3840 x 2160, linked to $ARCHIVES archives ..."
-make_proofs 3840x2160 5 "$WORK/uhd-src"
-rm -rf "$WORK/uhd"
-mkdir -p "$WORK/uhd"
-mapfile -t sources < <(ls "$WORK/uhd-src"/*.zip)
-for i in $(seq 1 "$ARCHIVES"); do
-  ln "${sources[$((i % 5))]}" "$WORK/uhd/proof$(printf '%04d' "$i").zip"
-done
-for n in 10 "$ARCHIVES"; do
-  args=()
-  for f in $(ls "$WORK/uhd" | head -n "$n"); do args+=("$WORK/uhd/$f"); done
-  # The linked copies carry other names than they were packed under, so the
-  # checker's status is 1; only the memory counts here.
-  kb=$( { /usr/bin/time -f '%M' "$CHECK" --jobs 2 --html "$WORK/uhd.html" "${args[@]}" >/dev/null || true; } 2>&1 | tail -n 1)
-  printf '%-40s %8.1f MB peak resident\n' "--jobs 2, $n archives of 3840 x 2160" "$(awk -v k="$kb" 'BEGIN {print k / 1024}')"
-done
+echo "Packing a mixed round: 100 BMP and 100 JPEG proofs of 1920 x 1080 ..."
+make_proofs 1920x1080 100 "$WORK/mixed-bmp"
+make_proofs 1920x1080 100 "$WORK/mixed-jpg" jpg 101
+rm -rf "$WORK/mixed" && mkdir -p "$WORK/mixed"
+ln "$WORK/mixed-bmp"/*.zip "$WORK/mixed-jpg"/*.zip "$WORK/mixed/"
+du -sh "$WORK/mixed" | awk '{print "  " $1 " of archives"}'
+timed "unzip -tq, each archive in turn" unzip_each "$WORK/mixed"
+timed "lapbundle-check --html (all cores)" "$CHECK" --html "$WORK/mixed.html" "$WORK/mixed"
+
+echo "Packing 5 proofs of 3840 x 2160 ..."
+make_proofs 3840x2160 5 "$WORK/uhd"
+peak "--jobs 2, 5 proofs of 3840 x 2160" "$WORK/uhd"/*.zip
+
+echo "Packing $ARCHIVES proofs of 320 x 240 ..."
+make_proofs 320x240 "$ARCHIVES" "$WORK/small"
+mapfile -t small < <(ls "$WORK/small"/*.zip)
+peak "--jobs 2, 10 different proofs" "${small[@]:0:10}"
+few=$(cat "$WORK/peak-kb")
+peak "--jobs 2, $ARCHIVES different proofs" "${small[@]}"
+many=$(cat "$WORK/peak-kb")
+awk -v a="$few" -v b="$many" -v n="$ARCHIVES" \
+  'BEGIN {printf "  %.0f bytes more for each further proof\n", (b - a) * 1024 / (n - 10)}'
+rm -rf "$WORK/copies" && mkdir -p "$WORK/copies"
+for i in $(seq 1 "$ARCHIVES"); do cp "${small[0]}" "$WORK/copies/copy$(printf '%04d' "$i").zip"; done
+peak "--jobs 2, $ARCHIVES copies of one proof" "$WORK/copies"
+awk -v a="$few" -v b="$(cat "$WORK/peak-kb")" -v n="$ARCHIVES" \
+  'BEGIN {printf "  %.0f bytes more for each further copy\n", (b - a) * 1024 / (n - 10)}'

@@ -6,6 +6,7 @@
 // function says UTF-8 (the report files and the terminal).
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -35,11 +36,42 @@ constexpr std::uint64_t kMaxInflatedBytes = kMaxArchiveBytes + 0x10000;
 // The width of the thumbnails in the HTML report.
 constexpr int kThumbnailWidth = 240;
 
+// A local wall-clock time to the second, with no time zone: the entrant's
+// clock as an archive's entries carry it, or an organiser's date. Valid
+// only for a real date and time from 1980 to 2107, the years an archive's
+// entry time can hold.
+struct WallTime {
+  bool valid = false;
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
 struct CheckOptions {
   std::string tracksDir;  // program path of the official Tracks folder, or empty
   bool requireTrack = false;
   bool requireDriver = false;
   bool requireNumber = false;
+  // The most seconds the screenshot's and the saved game's times may lie
+  // apart; 0 turns the check off.
+  std::int64_t maxGapSeconds = 2 * 60 * 60;
+  // The round's window, both ends inclusive; an end that is not valid is
+  // not given and leaves the window open on that side.
+  WallTime from, to;
+};
+
+// A fingerprint: a 128-bit keyed hash whose key is new in every run, so
+// that no archive can be made to share one with another on purpose. Not
+// `known`: nothing to compare.
+struct Digest {
+  bool known = false;
+  std::array<std::uint8_t, 16> bytes{};
+  bool operator==(const Digest&) const = default;
+};
+
+// A problem that names another proof of the run: problems[problem] names
+// the file of reports[other] (the HTML page links the two rows).
+struct ProofLink {
+  std::size_t problem = 0;
+  std::size_t other = 0;
 };
 
 // What one archive holds and what was found wrong with it.
@@ -48,12 +80,20 @@ struct ProofReport {
   bool readable = false;            // the archive could be opened as a zip
   std::uint64_t inflatedBytes = 0;  // never more than kMaxInflatedBytes
   std::vector<std::string> problems;
-  std::vector<std::string> notes;  // parts of the name found absent
+  std::vector<std::string> notes;  // parts of the name found absent, checks not made
 
   // Contents (entry names as Windows-1252; empty when missing)
   std::string screenshotEntry, saveEntry, trackEntry;
   int screenWidth = 0, screenHeight = 0;
   std::string thumbnailJpeg;
+
+  // Fingerprints for comparing proofs with each other: the saved game as
+  // the readers see it (its first 2,000,000 bytes) with its driver's name
+  // field left out, and whole; the screenshot's size and pixels, and a
+  // strip of it as the tool's JPEG of it would hold it.
+  Digest raceDigest, saveDigest, pixelDigest, stripDigest;
+  bool screenshotJpeg = false;    // the screenshot entry is a JPEG
+  std::vector<ProofLink> links;  // problems naming another proof
 
   // The race (valid when hasRace)
   bool hasRace = false;
@@ -64,6 +104,10 @@ struct ProofReport {
   std::int32_t raceTimeMs = 0;
   bool numberKnown = false;  // a track file (packed or official) was read
   std::int64_t number = 0;
+  // The last-write times that the screenshot's and the saved game's entries
+  // carry (the entrant's clock); not valid when the entry is missing or its
+  // stamp is not a real date and time.
+  WallTime screenshotTime, saveTime;
 
   bool ok() const { return problems.empty(); }
 };
@@ -80,6 +124,17 @@ struct ArchiveSource {
 // Never fails: what cannot be read becomes a problem of the report.
 ProofReport CheckProof(const ArchiveSource& source, const std::string& fileName,
                        const CheckOptions& options);
+
+// Compares the proofs of one run with each other, adding problems (with
+// their links) to both sides of each match:
+// - "same race as FILE": the same saved game, its driver's name field left
+//   out; "same race as FILE (only the driver differs)" when the names differ;
+// - "same screenshot as FILE": the same pixels (BMP and BMP, JPEG and JPEG),
+//   or a JPEG that decodes to the pixels of the JPEG the tool makes from a
+//   BMP. Only BMPs whose size and strip some JPEG of the run shares are
+//   read again (from their archive file, `jobs` at a time) and encoded.
+// Each proof lists at most a handful of others per kind, then counts them.
+void CompareProofs(std::vector<ProofReport>* reports, int jobs);
 
 // ---------------------------------------------------------------------------
 // Name agreement (the parts are compared as whole "_"-separated parts)
@@ -132,6 +187,49 @@ std::string SummaryLine(const std::vector<ProofReport>& reports);
 std::string CsvReport(const std::vector<ProofReport>& reports);
 // The self-contained HTML page: standings per race, problems marked.
 std::string HtmlReport(const std::vector<ProofReport>& reports);
+// The JSON file's text (UTF-8): the run's options and every proof with the
+// CSV's columns under their CSV names, its rank, and its problems and notes
+// as arrays. The keys are listed in the manual page and kept stable.
+std::string JsonReport(const std::vector<ProofReport>& reports, const CheckOptions& options);
+
+// The standings: the proofs (as indexes) of each race, one track path and
+// one race length, races in track path order and proofs without a race
+// last. Within a race the ranked proofs come first by race time, then the
+// others (marked, without a rank) by race time, no result (0) last.
+std::vector<std::vector<std::size_t>> RaceTables(const std::vector<ProofReport>& reports);
+// Each proof's place in its race, 0 for none: only proofs without problems
+// and with a race time other than 0 are ranked; equal times share a place
+// and the next place skips (1, 2, 2, 4).
+std::vector<int> Ranks(const std::vector<ProofReport>& reports);
+
+// ---------------------------------------------------------------------------
+// Race times: when the screenshot was taken and the race saved, by the
+// entrant's clock as the archive's entries carry it (no time zone, 2-second
+// steps)
+
+// The time an entry's MS-DOS date and time stand for; not valid when they
+// name no real moment (month 0 or 13, 30 February, hour 24, 60 seconds).
+WallTime FromDosTime(std::uint16_t dosDate, std::uint16_t dosTime);
+// Seconds from 1980-01-01 00:00:00 to a valid time.
+std::int64_t SecondsOf(const WallTime& time);
+// A duration as "--max-gap" takes it: a whole number followed by "m", "h"
+// or "d" ("90m", "2h", "1d"), or "0". False for anything else, and for a
+// number of seconds that would not fit.
+bool ParseDuration(const std::string& text, std::int64_t* seconds);
+// A window end as "--from" and "--to" take it: "2026-11-01",
+// "2026-11-01T18:00" or "2026-11-01T18:00:30". A date or a minute without
+// seconds names its first second, or its last when `last`. False for
+// anything else, for a date that does not exist, and outside 1980 to 2107.
+bool ParseWindowEnd(const std::string& text, bool last, WallTime* time);
+// "3 d 4 h", "2 h 5 min", "7 min" or "42 s" for seconds >= 0 (the smaller
+// unit left out when it is 0, smaller ones never shown).
+std::string FormatDuration(std::int64_t seconds);
+// "2026-11-30 21:14" for a valid time.
+std::string FormatWallTime(const WallTime& time);
+// The problems and notes of the report's times: the gap between a BMP
+// screenshot and the saved game (a JPEG is written when the archive is
+// made, so its time tells nothing), and the saved game against the window.
+void CheckRaceTimes(const CheckOptions& options, ProofReport* report);
 
 // ---------------------------------------------------------------------------
 // The program

@@ -1,13 +1,17 @@
 // Private to the checker: reading the entries of one archive.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "check/check.h"
+#include "imaging/bmp_decoder.h"
 
 namespace check {
 
@@ -19,6 +23,9 @@ struct EntryRecord {
   std::uint32_t crc = 0;
   int method = 0;
   bool encrypted = false;
+  // The last-write time as stored: MS-DOS time and date, local to the
+  // machine that packed it.
+  std::uint16_t dosTime = 0, dosDate = 0;
   std::uint64_t dataStart = 0;  // where the compressed bytes begin
   bool sound = true;            // false when its records disagree (a problem says so)
 };
@@ -106,6 +113,59 @@ std::string SamePathKey(const std::string& path, bool foldCase);
 // archive (by its name or its first bytes).
 std::string RefuseReport(const std::string& option, const std::string& report,
                          const std::vector<FoundArchive>& files);
+
+// A proof's columns in the CSV file, by name, in order (UTF-8; an empty
+// text where nothing is known). The JSON file uses the same names.
+std::vector<std::pair<std::string, std::string>> ReportColumns(const ProofReport& report);
+
+// SipHash-2-4 with a 128-bit result over bytes added piece by piece, keyed
+// with one random key per run unless a key is given.
+class SipHash {
+ public:
+  using Key = std::array<std::uint64_t, 2>;
+  SipHash();
+  explicit SipHash(const Key& key);
+  void Add(const void* data, std::size_t size);
+  std::array<std::uint8_t, 16> Finish();
+  Digest Fingerprint();  // Finish() as a Digest
+
+ private:
+  void Rounds(int count);
+  void Compress(std::uint64_t word);
+  std::uint64_t v_[4];
+  std::uint8_t buffer_[8] = {};
+  std::size_t used_ = 0;
+  std::uint64_t length_ = 0;
+};
+
+// The fingerprints of a screenshot, taken from its rows while it is decoded
+// (hand Rows() to SummarisePicture):
+// - its pixels, whatever the file;
+// - a strip of it as the tool's JPEG would hold it: of 16 rows in the
+//   middle, starting at a multiple of 16, the 8 in the middle of those
+//   decoded. A JPEG's rows there depend on those 16 rows alone, so a BMP's
+//   strip, encoded on its own as the tool encodes, decodes to the same 8
+//   rows as the tool's JPEG of the whole BMP does. Not known for pictures
+//   under 32 rows or over 16,384 columns.
+class PictureFingerprints {
+ public:
+  explicit PictureFingerprints(bool bmp) : bmp_(bmp) {}
+  PixelRows Rows();
+  Digest Pixels() { return pixels_.Fingerprint(); }
+  Digest Strip();  // after the rows are all seen
+
+ private:
+  void Row(const std::uint8_t* bgr, int y, int width, int height);
+  bool bmp_;
+  SipHash pixels_, strip_;
+  int width_ = 0, top_ = -1;
+  std::string rows24_;  // a BMP's strip as the encoder takes it
+};
+
+// The bytes of the first entry whose name, as Windows-1252, is `name`, read
+// whole and checked (size and CRC-32) without inflating any other entry.
+// False when the archive, or that entry, cannot be read intact.
+bool ReadEntry(const ArchiveSource& source, const std::string& name, std::string* bytes);
 
 // The part of a file name before its last ".", and the part after it in
 // lower case ASCII (without the dot).

@@ -35,16 +35,37 @@ struct Contents {
 
 void TakeScreenshot(const EntryRecord& entry, std::string& bytes, ProofReport* report) {
   report->screenshotEntry = OemToAnsi(entry.name);
+  report->screenshotJpeg = bytes.rfind("BM", 0) != 0;
+  report->screenshotTime = FromDosTime(entry.dosDate, entry.dosTime);
   PictureSummary summary;
+  PictureFingerprints prints(!report->screenshotJpeg);
   if (SummarisePicture(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
-                       kThumbnailWidth, &summary)) {
+                       kThumbnailWidth, &summary, prints.Rows())) {
     report->screenWidth = summary.width;
     report->screenHeight = summary.height;
     report->thumbnailJpeg = std::move(summary.thumbnailJpeg);
+    report->pixelDigest = prints.Pixels();
+    report->stripDigest = prints.Strip();
   } else {
     report->problems.push_back("screenshot \"" + report->screenshotEntry + "\" does not decode");
   }
   std::string().swap(bytes);  // one full-size screenshot at a time
+}
+
+// The saved game's fingerprints: whole, and with its driver's name field
+// left out, so that a copy with another name still matches.
+void DigestSave(const std::string& save, ProofReport* report) {
+  SipHash whole;
+  whole.Add(save.data(), save.size());
+  report->saveDigest = whole.Fingerprint();
+  const ByteSpan driver =
+      driverNameField(reinterpret_cast<const std::uint8_t*>(save.data()), std::ssize(save));
+  const auto at = static_cast<std::size_t>(driver.at);
+  const auto after = static_cast<std::size_t>(driver.at + driver.count);
+  SipHash race;
+  race.Add(save.data(), at);
+  race.Add(save.data() + after, save.size() - after);
+  report->raceDigest = race.Fingerprint();
 }
 
 // Of a saved game only what the readers use is kept; of a track file too,
@@ -74,7 +95,9 @@ void ReadContents(const ArchiveSource& source, const CheckOptions& options, Proo
         break;
       case Kind::kSave:
         report->saveEntry = OemToAnsi(entry.name);
+        report->saveTime = FromDosTime(entry.dosDate, entry.dosTime);
         contents->save = std::move(bytes);
+        DigestSave(contents->save, report);
         break;
       case Kind::kTrack:
         report->trackEntry = OemToAnsi(entry.name);
@@ -253,6 +276,7 @@ ProofReport CheckProof(const ArchiveSource& source, const std::string& fileName,
     report.problems.push_back("no saved game: there is no race to check");
   } else {
     CheckRace(contents, options, &report);
+    CheckRaceTimes(options, &report);
   }
   CheckPackedName(fileName, &report);
   if (report.hasRace) {

@@ -1,13 +1,10 @@
 // The HTML report: one self-contained page (styles inline, thumbnails as
-// data URLs, no script) with a standings table per race. A race is one
-// track path and one race length; its proofs are ranked by race time, with
-// a time of 0 (no result) last. Proofs with problems stay in their race,
-// marked, with their problems and without a rank, after the ranked ones;
-// proofs without a race get a table of their own.
+// data URLs, no script) with a standings table per race, in the order and
+// with the places of RaceTables and Ranks. Proofs with problems stay in
+// their race, marked, with their problems and without a rank; a problem
+// that names another proof links to that proof's row.
 #include <algorithm>
-#include <map>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "check/check.h"
@@ -75,27 +72,25 @@ const char kStyle[] =
     "td.verdict-problem{color:#a01010}ul{margin:0;padding-left:1.2em}"
     "img{display:block;width:240px;height:auto}.note{color:#666;font-weight:normal;font-size:90%}";
 
-using RaceKey = std::tuple<bool, std::string, int, int>;  // no race last
-
-RaceKey KeyOf(const ProofReport& r) {
-  return {!r.hasRace, r.trackPath, r.lengthMode, r.lengthValue};
+// A problem's text, the file of the proof it names linked to that row.
+std::string ProblemItem(const ProofReport& r, std::size_t problem,
+                        const std::vector<ProofReport>& reports) {
+  const std::string text = platform::Cp1252ToUtf8(r.problems[problem]);
+  for (const ProofLink& link : r.links) {
+    if (link.problem != problem) continue;
+    const std::string file = platform::DisplayPath(reports[link.other].file);
+    const std::size_t at = text.rfind(file);
+    if (at == std::string::npos) break;
+    return Escaped(text.substr(0, at)) + "<a href=\"#proof-" + std::to_string(link.other) +
+           "\">" + Escaped(file) + "</a>" + Escaped(text.substr(at + file.size()));
+  }
+  return Escaped(text);
 }
 
-// Only a proof without problems and with a result takes a rank.
-bool Ranked(const ProofReport* r) { return r->ok() && r->hasRace && r->raceTimeMs != 0; }
-
-// Ranked proofs in race time order, then the others (marked, without a
-// rank) in race time order, with no result (0) and no race last.
-bool RanksBefore(const ProofReport* a, const ProofReport* b) {
-  if (Ranked(a) != Ranked(b)) return Ranked(a);
-  const bool aNone = !a->hasRace || a->raceTimeMs == 0;
-  const bool bNone = !b->hasRace || b->raceTimeMs == 0;
-  if (aNone != bNone) return bNone;
-  return aNone ? false : a->raceTimeMs < b->raceTimeMs;
-}
-
-std::string Row(const ProofReport& r, int rank) {
-  std::string row = r.ok() ? "<tr>" : "<tr class=\"problem\">";
+std::string Row(const std::vector<ProofReport>& reports, std::size_t index, int rank) {
+  const ProofReport& r = reports[index];
+  std::string row = "<tr id=\"proof-" + std::to_string(index) + "\"" +
+                    (r.ok() ? ">" : " class=\"problem\">");
   row += "<td class=\"num\">" + (rank > 0 ? std::to_string(rank) : std::string()) + "</td><td>";
   if (!r.thumbnailJpeg.empty()) {
     row += "<img alt=\"screenshot " + std::to_string(r.screenWidth) + " x " +
@@ -111,7 +106,9 @@ std::string Row(const ProofReport& r, int rank) {
     row += "<td class=\"verdict-ok\">ok";
   } else {
     row += "<td class=\"verdict-problem\">problem<ul>";
-    for (const std::string& p : r.problems) row += "<li>" + Text(p) + "</li>";
+    for (std::size_t p = 0; p < r.problems.size(); ++p) {
+      row += "<li>" + ProblemItem(r, p, reports) + "</li>";
+    }
     row += "</ul>";
   }
   for (const std::string& n : r.notes) row += "<div class=\"note\">" + Text(n) + "</div>";
@@ -128,23 +125,18 @@ std::string RaceTitle(const ProofReport& r) {
 }  // namespace
 
 std::string HtmlReport(const std::vector<ProofReport>& reports) {
-  std::map<RaceKey, std::vector<const ProofReport*>> races;
-  for (const ProofReport& r : reports) races[KeyOf(r)].push_back(&r);
   std::string page =
       "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
       "<title>Proof standings</title>\n<style>" +
       std::string(kStyle) + "</style>\n</head>\n<body>\n<h1>Proof standings</h1>\n<p>" +
       Escaped(SummaryLine(reports)) + "</p>\n";
-  for (auto& [key, entries] : races) {
-    std::stable_sort(entries.begin(), entries.end(), RanksBefore);
-    page += "<h2>" + RaceTitle(*entries.front()) +
+  const std::vector<int> ranks = Ranks(reports);
+  for (const std::vector<std::size_t>& table : RaceTables(reports)) {
+    page += "<h2>" + RaceTitle(reports[table.front()]) +
             "</h2>\n<table>\n<thead><tr><th>rank</th>"
             "<th>screenshot</th><th>driver</th><th>race time</th><th>number</th><th>file</th>"
             "<th>verdict</th></tr></thead>\n<tbody>\n";
-    int rank = 0;
-    for (const ProofReport* r : entries) {
-      page += Row(*r, Ranked(r) ? ++rank : 0);
-    }
+    for (std::size_t index : table) page += Row(reports, index, ranks[index]);
     page += "</tbody>\n</table>\n";
   }
   return page + "</body>\n</html>\n";

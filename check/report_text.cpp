@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "check/check.h"
+#include "check/check_internal.h"
 #include "platform/console.h"
 #include "platform/platform.h"
 
@@ -148,29 +150,33 @@ std::string TerminalTable(const std::vector<ProofReport>& reports) {
   return out + SummaryLine(reports) + "\n";
 }
 
+std::vector<std::pair<std::string, std::string>> check::ReportColumns(const ProofReport& r) {
+  return {{"file", platform::DisplayPath(r.file)},
+          {"verdict", r.ok() ? "ok" : "problem"},
+          {"problems", Utf8(Joined(r.problems))},
+          {"driver", Utf8(r.driver)},
+          {"track", Utf8(r.trackPath)},
+          {"race_time_ms", r.hasRace ? std::to_string(r.raceTimeMs) : ""},
+          {"number", r.numberKnown ? std::to_string(r.number) : ""},
+          {"track_name", Utf8(r.trackName)},
+          {"race_length", FormatRaceLength(r)},
+          {"screenshot_width", r.screenWidth > 0 ? std::to_string(r.screenWidth) : ""},
+          {"screenshot_height", r.screenHeight > 0 ? std::to_string(r.screenHeight) : ""},
+          {"notes", Utf8(Joined(r.notes))}};
+}
+
 std::string CsvReport(const std::vector<ProofReport>& reports) {
-  std::string out =
-      "file,verdict,problems,driver,track,race_time_ms,number,track_name,race_length,"
-      "screenshot_width,screenshot_height,notes\r\n";
-  for (const ProofReport& r : reports) {
-    const std::vector<std::string> fields = {
-        platform::DisplayPath(r.file),
-        r.ok() ? "ok" : "problem",
-        Utf8(Joined(r.problems)),
-        Utf8(r.driver),
-        Utf8(r.trackPath),
-        r.hasRace ? std::to_string(r.raceTimeMs) : "",
-        r.numberKnown ? std::to_string(r.number) : "",
-        Utf8(r.trackName),
-        FormatRaceLength(r),
-        r.screenWidth > 0 ? std::to_string(r.screenWidth) : "",
-        r.screenHeight > 0 ? std::to_string(r.screenHeight) : "",
-        Utf8(Joined(r.notes))};
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-      if (i > 0) out += ',';
-      out += CsvField(fields[i]);
+  std::string out;
+  const auto line = [&out](const ProofReport& r, bool names) {
+    const char* separator = "";
+    for (const auto& [name, value] : check::ReportColumns(r)) {
+      out += separator;
+      out += names ? name : CsvField(value);
+      separator = ",";
     }
     out += "\r\n";
-  }
+  };
+  line(ProofReport(), true);
+  for (const ProofReport& r : reports) line(r, false);
   return out;
 }

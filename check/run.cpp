@@ -25,13 +25,14 @@ constexpr int kMaxJobs = 64;
 constexpr char kReportName[] = "lapbundle-report.html";
 
 const char kUsage[] =
-    "usage: lapbundle-check [--tracks DIR] [--csv FILE] [--html FILE] [--jobs N]\n"
-    "                       [--require PARTS] PATH...\n"
+    "usage: lapbundle-check [--tracks DIR] [--csv FILE] [--html FILE] [--json FILE]\n"
+    "                       [--jobs N] [--require PARTS] [--max-gap DURATION]\n"
+    "                       [--from DATE] [--to DATE] PATH...\n"
     "Checks proof archives (.zip files, or folders searched for them).\n";
 
 struct Arguments {
   CheckOptions options;
-  std::string csv, html;
+  std::string csv, html, json;
   int jobs = 0;
   std::vector<std::string> paths;
   bool help = false;
@@ -84,8 +85,9 @@ std::string Parse(const std::vector<std::string>& args, Arguments* a) {
     if (eq != std::string::npos) {
       value = arg.substr(eq + 1);
       arg.resize(eq);
-    } else if (arg == "--tracks" || arg == "--csv" || arg == "--html" || arg == "--jobs" ||
-               arg == "--require") {
+    } else if (arg == "--tracks" || arg == "--csv" || arg == "--html" || arg == "--json" ||
+               arg == "--jobs" || arg == "--require" || arg == "--max-gap" || arg == "--from" ||
+               arg == "--to") {
       if (i + 1 >= args.size()) return arg + " needs a value";
       value = args[++i];
     } else {
@@ -99,6 +101,8 @@ std::string Parse(const std::vector<std::string>& args, Arguments* a) {
       a->csv = value;
     } else if (arg == "--html") {
       a->html = value;
+    } else if (arg == "--json") {
+      a->json = value;
     } else if (arg == "--jobs") {
       char* end = nullptr;
       const long n = std::strtol(value.c_str(), &end, 10);
@@ -108,9 +112,22 @@ std::string Parse(const std::vector<std::string>& args, Arguments* a) {
       a->jobs = static_cast<int>(n);
     } else if (arg == "--require") {
       if (!SetRequire(value, &a->options)) return "--require takes track, driver and number";
+    } else if (arg == "--max-gap") {
+      if (!ParseDuration(value, &a->options.maxGapSeconds)) {
+        return "--max-gap needs a whole number of minutes, hours or days (90m, 2h, 1d), or 0";
+      }
+    } else if (arg == "--from" || arg == "--to") {
+      WallTime& end = arg == "--from" ? a->options.from : a->options.to;
+      if (!ParseWindowEnd(value, arg == "--to", &end)) {
+        return arg + " needs a date such as 2026-11-01 or 2026-11-01T18:00 (years 1980 to 2107)";
+      }
     } else {
       return "unknown option " + arg;
     }
+  }
+  if (a->options.from.valid && a->options.to.valid &&
+      SecondsOf(a->options.from) > SecondsOf(a->options.to)) {
+    return "--from is later than --to";
   }
   if (a->paths.empty()) return "no archive or folder given";
   for (const std::string& p : a->paths) {
@@ -209,9 +226,17 @@ int RunCheck(const std::vector<std::string>& args, bool explorerDrop, std::strin
     return 2;
   }
   if (explorerDrop && a.html.empty()) a.html = FolderOf(a.paths.front()) + kReportName;
-  // Every archive once, in the order first reached.
+  // Every archive once, in the order first reached: by the file a path
+  // reaches (links and other spellings of one path are one archive), or by
+  // the path where the file cannot be told.
   std::vector<check::FoundArchive> files;
   std::set<std::string> seen;
+  const auto firstTime = [&seen](const check::FoundArchive& f) {
+    std::string identity;
+    if (!f.reachable) return true;
+    if (platform::FileIdentity(f.path, &identity)) return seen.insert("file " + identity).second;
+    return seen.insert("path " + SamePathKey(f.path, false)).second;
+  };
   std::string refused;
   for (const std::string& p : a.paths) {
     std::vector<check::FoundArchive> found;
@@ -222,29 +247,34 @@ int RunCheck(const std::vector<std::string>& args, bool explorerDrop, std::strin
     }
     if (found.empty() && refused.empty()) refused = "no archive in " + platform::DisplayPath(p);
     for (const check::FoundArchive& f : found) {
-      if (!f.reachable || seen.insert(SamePathKey(f.path, false)).second) files.push_back(f);
+      if (firstTime(f)) files.push_back(f);
     }
   }
   if (refused.empty()) refused = RefuseReport("--csv", a.csv, files);
   if (refused.empty()) refused = RefuseReport("--html", a.html, files);
+  if (refused.empty()) refused = RefuseReport("--json", a.json, files);
   if (!refused.empty()) {
     std::fprintf(stderr, "lapbundle-check: %s\n", TerminalText(refused).c_str());
     return 2;
   }
   const unsigned cores = std::thread::hardware_concurrency();
   const int jobs = a.jobs > 0 ? a.jobs : static_cast<int>(cores > 0 ? cores : 1);
-  const std::vector<ProofReport> reports = CheckAll(files, a.options, jobs);
+  std::vector<ProofReport> reports = CheckAll(files, a.options, jobs);
+  CompareProofs(&reports, jobs);
   const std::string table = TerminalTable(reports);
   std::fwrite(table.data(), 1, table.size(), stdout);
   std::fflush(stdout);
   int status =
       std::all_of(reports.begin(), reports.end(), [](const ProofReport& r) { return r.ok(); }) ? 0
                                                                                                : 1;
-  if (!a.csv.empty() && !WriteText(a.csv, CsvReport(reports))) {
+  const auto write = [&status](const std::string& path, const std::string& text) {
+    if (path.empty() || WriteText(path, text)) return;
     std::fprintf(stderr, "lapbundle-check: cannot write %s\n",
-                 TerminalText(platform::DisplayPath(a.csv)).c_str());
+                 TerminalText(platform::DisplayPath(path)).c_str());
     status = 1;
-  }
+  };
+  write(a.csv, a.csv.empty() ? std::string() : CsvReport(reports));
+  write(a.json, a.json.empty() ? std::string() : JsonReport(reports, a.options));
   if (!a.html.empty()) {
     if (WriteText(a.html, HtmlReport(reports))) {
       if (reportPath != nullptr) *reportPath = a.html;

@@ -189,6 +189,8 @@ bool ReadRecord(ArchiveBytes* bytes, std::uint64_t* at, std::uint64_t end, Recor
   r->madeBy = U16(h + 4);
   r->flags = U16(h + 8);
   r->entry.method = static_cast<int>(U16(h + 10));
+  r->entry.dosTime = static_cast<std::uint16_t>(U16(h + 12));
+  r->entry.dosDate = static_cast<std::uint16_t>(U16(h + 14));
   r->entry.crc = U32(h + 16);
   r->entry.compressedSize = U32(h + 20);
   r->entry.size = U32(h + 24);

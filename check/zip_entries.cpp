@@ -222,4 +222,22 @@ bool ReadEntries(const ArchiveSource& source, const WantEntry& want, const TakeE
   return true;
 }
 
+bool ReadEntry(const ArchiveSource& source, const std::string& name, std::string* bytes) {
+  ArchiveBytes archive(source);
+  std::vector<EntryRecord> entries;
+  std::vector<std::string> problems;
+  if (!archive.open() || !ReadDirectory(&archive, &entries, &problems)) return false;
+  for (const EntryRecord& entry : entries) {
+    if (OemToAnsi(entry.name) != name) continue;
+    if (!entry.sound || entry.encrypted || entry.size > kMaxEntryBytes ||
+        (entry.method != 0 && entry.method != Z_DEFLATED)) {
+      return false;
+    }
+    RawBytes raw(&archive, entry.dataStart, entry.compressedSize);
+    std::uint64_t inflated = 0;
+    return InflateEntry(&raw, entry, bytes, entry.size, &inflated).empty();
+  }
+  return false;
+}
+
 }  // namespace check

@@ -120,6 +120,14 @@ struct SaveGameRecord {
   std::int32_t resultTime = 0;
 };
 SaveGameRecord parseSaveGame(const std::uint8_t* data, std::int64_t size);
+// Where the driver's name field (all its bytes, not only the name's) lies
+// in a saved game of `size` bytes: its first byte and its byte count, both
+// clipped to the file (a count of 0 when the file ends before it).
+struct ByteSpan {
+  std::int64_t at = 0;
+  std::int64_t count = 0;
+};
+ByteSpan driverNameField(const std::uint8_t* data, std::int64_t size);
 
 // The fields of a track file for a saved game's block index: the record
 // value and holder of block 1's record for block 1, of record 0 otherwise.

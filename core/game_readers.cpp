@@ -124,6 +124,15 @@ SaveGameRecord parseSaveGame(const std::uint8_t* data, std::int64_t size) {
   return r;
 }
 
+ByteSpan driverNameField(const std::uint8_t* data, std::int64_t size) {
+  const BoundedBytes bytes(data, size);
+  const SaveLayout& layout = bytes.s16(0) == kLayoutAMarker ? kLayoutA : kLayoutB;
+  ByteSpan span;
+  span.at = std::min(layout.driverNameAt, std::max<std::int64_t>(size, 0));
+  span.count = std::clamp<std::int64_t>(size - layout.driverNameAt, 0, kDriverNameMax);
+  return span;
+}
+
 TrackRecord parseTrackFile(const std::uint8_t* data, std::int64_t size, std::int8_t blockIndex) {
   const BoundedBytes bytes(data, size);
   TrackRecord r;

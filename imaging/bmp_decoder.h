@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // A decoded picture: width * height pixels, rows top to bottom, each pixel
@@ -74,5 +75,19 @@ struct PictureSummary {
 // thumbnail. False when the picture does not decode or memory runs out
 // (*out is then untouched). Uses no shared state: several threads may call
 // it at once. At most one full-size pixel block is held at a time.
+// With `rows`, each row of the full-size picture is handed to it as well,
+// top to bottom (row y of height), as blue, green, red bytes (3 x width):
+// the picture's pixels in one form whatever its file format and depth.
+using PixelRows = std::function<void(const std::uint8_t* bgr, int y, int width, int height)>;
 bool SummarisePicture(const std::uint8_t* data, std::size_t size, int thumbWidth,
-                      PictureSummary* out);
+                      PictureSummary* out, const PixelRows& rows = {});
+
+// Decodes a whole BMP or JPEG file and hands its rows to `rows` as
+// SummarisePicture does, without a thumbnail. False when it does not decode.
+bool ReadPicturePixels(const std::uint8_t* data, std::size_t size, const PixelRows& rows);
+
+// The JPEG the tool itself writes for a screenshot (the BMP file's bytes):
+// its full-size pixels as 24-bit rows, encoded at DefaultSaveQuality. The
+// encoder is deterministic, so a JPEG the tool made from this screenshot
+// decodes to the same pixels as *jpeg. False when the BMP does not decode.
+bool ToolJpegOf(const std::uint8_t* bmp, std::size_t size, std::string* jpeg);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
@@ -30,8 +31,8 @@ struct FreePixels {
   void operator()(std::uint32_t* pixels) const { std::free(pixels); }
 };
 
-// The 32-bit top-down thumbnail as the 24-bit bottom-up rows encoders take.
-std::vector<std::uint8_t> Rows24(const std::vector<std::uint32_t>& pixels, int width, int height) {
+// 32-bit top-down pixels as the 24-bit bottom-up rows encoders take.
+std::vector<std::uint8_t> Rows24(const std::uint32_t* pixels, int width, int height) {
   const std::int64_t stride = imaging::Stride24(width);
   std::vector<std::uint8_t> rows(static_cast<std::size_t>(stride * height), 0);
   for (int y = 0; y < height; ++y) {
@@ -68,7 +69,7 @@ bool Shrink(const imaging::SourceRows& source, int thumbWidth, PictureSummary* o
     return false;
   }
   if (!imaging::Resample(source, pixels.data(), width, height, ResizeSmooth)) return false;
-  const std::vector<std::uint8_t> rows = Rows24(pixels, width, height);
+  const std::vector<std::uint8_t> rows = Rows24(pixels.data(), width, height);
   std::string jpeg;
   if (EncodeJpegToMemory(&jpeg, rows.data(), width, height,
                          static_cast<int>(imaging::Stride24(width)), kThumbnailQuality) == 0) {
@@ -82,31 +83,93 @@ bool Shrink(const imaging::SourceRows& source, int thumbWidth, PictureSummary* o
 
 }  // namespace
 
-bool SummarisePicture(const std::uint8_t* data, std::size_t size, int thumbWidth,
-                      PictureSummary* out) {
-  if (data == nullptr || out == nullptr) return false;
-  imaging::SourceRows source;
+namespace {
+
+// The full-size picture as rows: a 24-bit BMP as stored, anything else
+// decoded into `owned`.
+bool PictureRows(const std::uint8_t* data, std::size_t size, imaging::SourceRows* source,
+                 std::unique_ptr<std::uint32_t, FreePixels>* owned) {
   // An uncompressed 24-bit BMP is used as stored: no second full-size block.
   BmpRows24 stored;
   if (FindBmpRows24(data, size, &stored)) {
     const std::int64_t stride = imaging::Stride24(stored.width);
-    source.top = data + stored.offset + stride * (stored.height - 1);
-    source.step = -stride;
-    source.channels = 3;
-    source.width = stored.width;
-    source.height = stored.height;
-    return Shrink(source, thumbWidth, out);
+    source->top = data + stored.offset + stride * (stored.height - 1);
+    source->step = -stride;
+    source->channels = 3;
+    source->width = stored.width;
+    source->height = stored.height;
+    return true;
   }
   DecodedImage image;
   const bool decoded = size >= 2 && data[0] == 'B' && data[1] == 'M'
                            ? DecodeBmp(data, size, &image, HeapPixels, FreeHeapPixels)
                            : DecodeJpeg(data, size, &image, HeapPixels, FreeHeapPixels);
   if (!decoded) return false;
-  const std::unique_ptr<std::uint32_t, FreePixels> owned(image.pixels);
-  source.top = reinterpret_cast<const std::uint8_t*>(image.pixels);
-  source.step = static_cast<std::ptrdiff_t>(image.width) * 4;
-  source.channels = 4;
-  source.width = image.width;
-  source.height = image.height;
+  owned->reset(image.pixels);
+  source->top = reinterpret_cast<const std::uint8_t*>(image.pixels);
+  source->step = static_cast<std::ptrdiff_t>(image.width) * 4;
+  source->channels = 4;
+  source->width = image.width;
+  source->height = image.height;
+  return true;
+}
+
+void VisitRows(const imaging::SourceRows& source, const PixelRows& rows) {
+  std::vector<std::uint8_t> bgr(static_cast<std::size_t>(source.width) * 3);
+  for (int y = 0; y < source.height; ++y) {
+    const std::uint8_t* row = source.top + source.step * y;
+    if (source.channels == 3) {
+      rows(row, y, source.width, source.height);
+      continue;
+    }
+    for (int x = 0; x < source.width; ++x) {
+      std::memcpy(&bgr[3 * static_cast<std::size_t>(x)], row + 4 * static_cast<std::size_t>(x), 3);
+    }
+    rows(bgr.data(), y, source.width, source.height);
+  }
+}
+
+}  // namespace
+
+bool SummarisePicture(const std::uint8_t* data, std::size_t size, int thumbWidth,
+                      PictureSummary* out, const PixelRows& rows) {
+  if (data == nullptr || out == nullptr) return false;
+  imaging::SourceRows source;
+  std::unique_ptr<std::uint32_t, FreePixels> owned;
+  if (!PictureRows(data, size, &source, &owned)) return false;
+  if (rows) VisitRows(source, rows);
   return Shrink(source, thumbWidth, out);
+}
+
+bool ReadPicturePixels(const std::uint8_t* data, std::size_t size, const PixelRows& rows) {
+  if (data == nullptr || !rows) return false;
+  imaging::SourceRows source;
+  std::unique_ptr<std::uint32_t, FreePixels> owned;
+  if (!PictureRows(data, size, &source, &owned)) return false;
+  VisitRows(source, rows);
+  return true;
+}
+
+bool ToolJpegOf(const std::uint8_t* bmp, std::size_t size, std::string* jpeg) {
+  if (bmp == nullptr || jpeg == nullptr || size < 2 || bmp[0] != 'B' || bmp[1] != 'M') {
+    return false;
+  }
+  imaging::SourceRows source;
+  std::unique_ptr<std::uint32_t, FreePixels> owned;
+  if (!PictureRows(bmp, size, &source, &owned)) return false;
+  const int stride = static_cast<int>(imaging::Stride24(source.width));
+  if (source.channels == 3) {  // the stored rows, bottom row first, as the encoder takes them
+    const std::uint8_t* bottom = source.top + source.step * (source.height - 1);
+    return EncodeJpegToMemory(jpeg, bottom, source.width, source.height, stride,
+                              DefaultSaveQuality) != 0;
+  }
+  std::vector<std::uint8_t> rows24;
+  try {
+    rows24 = Rows24(reinterpret_cast<const std::uint32_t*>(source.top), source.width,
+                    source.height);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  return EncodeJpegToMemory(jpeg, rows24.data(), source.width, source.height, stride,
+                            DefaultSaveQuality) != 0;
 }

@@ -110,6 +110,11 @@ struct FileInfo {
 // Fills `out` for an existing path; false (out untouched) otherwise.
 bool GetFileInfo(std::string_view path, FileInfo* out);
 
+// A text naming the file a path reaches, the same for every path to it (a
+// link, another spelling) and different for another file: its volume and
+// file number. False for a path that is missing or not a regular file.
+bool FileIdentity(std::string_view path, std::string* out);
+
 // ---------------------------------------------------------------------------
 // Files
 

@@ -26,6 +26,7 @@ const char kUsage[] =
     "  --record-name0 S --record-name1 S  record holders\n"
     "  --no-track            write no track file\n"
     "  --screen WxH          newest screenshot size (1024x768)\n"
+    "  --screen-seed N       its noise, so that games differ in pictures (1)\n"
     "  --extra-screens N     older screenshots (0)\n"
     "  --extra-screen WxH    their size (160x120)\n"
     "  --extra-saves N       older saved games (0)\n"
@@ -72,6 +73,8 @@ bool applyValue(const std::string& opt, const char* value, sample::GameOptions& 
     o.recordName1 = platform::Utf8ToCp1252(value);
   } else if (opt == "--screen") {
     return parseSize(value, &o.screenWidth, &o.screenHeight);
+  } else if (opt == "--screen-seed") {
+    o.screenSeed = static_cast<std::uint32_t>(n);
   } else if (opt == "--extra-screens") {
     o.extraScreens = static_cast<int>(n);
   } else if (opt == "--extra-screen") {

@@ -203,7 +203,7 @@ bool WriteSampleGame(const std::string& folder, const GameOptions& o, std::strin
     if (!writeFile(root / "Saves" / numbered("Race", i, ".gam"), save, time, error)) return false;
   }
 
-  const auto shot = ScreenshotBytes(o.screenWidth, o.screenHeight, 1);
+  const auto shot = ScreenshotBytes(o.screenWidth, o.screenHeight, o.screenSeed);
   if (!writeFile(root / "Screens" / o.screenName, shot, newest, error)) return false;
   const auto extraShot = ScreenshotBytes(o.extraScreenWidth, o.extraScreenHeight, 2);
   for (int i = 0; i < o.extraScreens; ++i) {

@@ -39,6 +39,7 @@ struct GameOptions {
   std::string screenName = "Screen1.bmp";
   int screenWidth = 1024;
   int screenHeight = 768;
+  std::uint32_t screenSeed = 1;  // its noise: another seed, another picture
   int extraScreens = 0;  // older screenshots "Shot00000.bmp" ...
   int extraScreenWidth = 160;
   int extraScreenHeight = 120;

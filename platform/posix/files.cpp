@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "platform/fault_table.h"
@@ -414,6 +415,13 @@ bool GetFileInfo(std::string_view path, FileInfo* out) {
   out->accessed = st.st_atim.tv_sec;
   out->written = st.st_mtim.tv_sec;
   out->size = st.st_size;
+  return true;
+}
+
+bool FileIdentity(std::string_view path, std::string* out) {
+  struct stat st;
+  if (stat(HostPath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  *out = std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
   return true;
 }
 

@@ -466,4 +466,28 @@ bool GetFileInfo(std::string_view path, FileInfo* out) {
   return true;
 }
 
+bool FileIdentity(std::string_view path, std::string* out) {
+  const std::string host = HostPath(path);
+  // Never a device or pipe name: opening a pipe would connect to it.
+  if (host.rfind("\\\\", 0) == 0 && host.size() > 3 && (host[2] == '.' || host[2] == '?')) {
+    return false;
+  }
+  const DWORD attributes = GetFileAttributesA(host.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return false;
+  }
+  // No access asked for: the file's information only, whoever holds it.
+  HANDLE handle = CreateFileA(host.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool known = GetFileType(handle) == FILE_TYPE_DISK &&
+                     GetFileInformationByHandle(handle, &info) != 0;
+  CloseHandle(handle);
+  if (!known) return false;
+  *out = std::to_string(info.dwVolumeSerialNumber) + ":" +
+         std::to_string((static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow);
+  return true;
+}
+
 }  // namespace platform

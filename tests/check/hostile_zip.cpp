@@ -30,6 +30,16 @@ const sample::GameOptions kGame;
 
 }  // namespace
 
+std::uint16_t DosDate(int year, int month, int day) {
+  return static_cast<std::uint16_t>(((year - 1980) & 0x7F) << 9 | (month & 0x0F) << 5 |
+                                    (day & 0x1F));
+}
+
+std::uint16_t DosTime(int hour, int minute, int second) {
+  return static_cast<std::uint16_t>((hour & 0x1F) << 11 | (minute & 0x3F) << 5 |
+                                    ((second / 2) & 0x1F));
+}
+
 std::string Deflated(const std::string& data) {
   z_stream z{};
   deflateInit2(&z, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
@@ -53,7 +63,8 @@ std::string Common(const Entry& e, const std::string& packed, std::uint32_t flag
   Put(&common, 20, 2);
   Put(&common, flags, 2);
   Put(&common, static_cast<std::uint32_t>(e.method), 2);
-  Put(&common, 0, 4);  // time and date
+  Put(&common, e.dosTime, 2);
+  Put(&common, e.dosDate, 2);
   Put(&common, crc, 4);
   Put(&common, static_cast<std::uint32_t>(packed.size()) ^ e.packedXor, 4);
   Put(&common, size, 4);
@@ -155,11 +166,17 @@ std::string Jpeg(int width, int height) {
   return jpeg;
 }
 
-// The three entries the tool packs.
 std::vector<Entry> Proof() {
-  return {{kName + ".bmp", Text(sample::ScreenshotBytes(64, 48, 1))},
-          {kName + ".gam", Text(sample::SaveGameBytes(kGame))},
-          {"Oakfield.trk", Text(sample::TrackFileBytes(kGame))}};
+  std::vector<Entry> entries = {{kName + ".bmp", Text(sample::ScreenshotBytes(64, 48, 1))},
+                                {kName + ".gam", Text(sample::SaveGameBytes(kGame))},
+                                {"Oakfield.trk", Text(sample::TrackFileBytes(kGame))}};
+  const std::uint16_t day = DosDate(2026, 11, 14);
+  const std::uint16_t times[] = {DosTime(20, 33, 10), DosTime(20, 31, 44), DosTime(9, 5, 0)};
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    entries[i].dosDate = day;
+    entries[i].dosTime = times[i];
+  }
+  return entries;
 }
 
 // A small JPEG whose frame header declares height x width instead.

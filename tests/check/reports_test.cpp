@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "check/check.h"
+#include "platform/console.h"
 
 namespace {
 
@@ -102,6 +103,58 @@ TEST(Reports, ProofsWithProblemsTakeNoRank) {
   EXPECT_LT(page.find("Good"), page.find("Neg"));
   EXPECT_EQ(page.find("<td class=\"num\">2</td>"), std::string::npos) << page;
   EXPECT_EQ(page.find(first, page.find(first) + 1), std::string::npos);
+}
+
+TEST(Reports, TiedTimesSharePlaces) {
+  ProofReport fault = Race("f.zip", "F", 59000);
+  fault.problems = {"packed as x"};
+  const std::vector<ProofReport> reports = {Race("b.zip", "B", 60000), Race("c.zip", "C", 60000),
+                                            Race("d.zip", "D", 61000), Race("a.zip", "A", 59000),
+                                            fault, Race("e.zip", "E", 61000)};
+  EXPECT_EQ(Ranks(reports), (std::vector<int>{2, 2, 4, 1, 0, 4}));
+  const std::string page = HtmlReport(reports);
+  EXPECT_LT(page.find("b.zip"), page.find("c.zip"));
+  EXPECT_NE(page.find("<td class=\"num\">4</td>"), std::string::npos);
+  EXPECT_EQ(page.find("<td class=\"num\">3</td>"), std::string::npos);
+}
+
+TEST(Reports, ProblemNamingAnotherProofLinksItsRow) {
+  ProofReport copy = Race("c<1>.zip", "C", 2);
+  copy.problems = {"packed as x", "same race as " + platform::DisplayPath("o&.zip")};
+  copy.links = {{1, 1}};
+  const std::string page = HtmlReport({copy, Race("o&.zip", "O", 1)});
+  EXPECT_NE(page.find("<tr id=\"proof-1\">"), std::string::npos) << page;
+  EXPECT_NE(page.find("<li>same race as <a href=\"#proof-1\">o&amp;.zip</a></li>"),
+            std::string::npos)
+      << page;
+}
+
+TEST(Reports, JsonHoldsEveryColumnAndThePlace) {
+  ProofReport r = Race("q\"\x01.zip", "Ann", 61001);
+  r.problems = {"x", "tab\there"};
+  r.notes = {"driver absent from the name"};
+  ProofReport good = Race("g.zip", "\xC4ke", 61002);
+  good.screenWidth = 1024;
+  good.screenHeight = 768;
+  CheckOptions options;
+  options.requireDriver = true;
+  options.maxGapSeconds = 5400;
+  options.to = {true, 2026, 11, 30, 23, 59, 58};
+  const std::string json = JsonReport({r, good}, options);
+  for (const char* part :
+       {"\"options\": {\"tracks\": null, \"require\": [\"driver\"], \"max_gap_seconds\": 5400, "
+        "\"from\": null, \"to\": \"2026-11-30T23:59:58\"}",
+        "\"summary\": {\"proofs\": 2, \"ok\": 1, \"with_problems\": 1}",
+        "{\"file\": \"q\\\"\\u0001.zip\", \"verdict\": \"problem\", "
+        "\"problems\": [\"x\", \"tab\\u0009here\"], \"driver\": \"Ann\", "
+        "\"track\": \"\\\\Hills\\\\Oakfield\", \"race_time_ms\": 61001, \"number\": 973, "
+        "\"track_name\": \"Oakfield\", \"race_length\": \"10 laps\", "
+        "\"screenshot_width\": null, \"screenshot_height\": null, "
+        "\"notes\": [\"driver absent from the name\"], \"rank\": null}",
+        "\"driver\": \"\xC3\x84ke\"", "\"screenshot_width\": 1024, \"screenshot_height\": 768",
+        "\"rank\": 1}"}) {
+    EXPECT_NE(json.find(part), std::string::npos) << part << "\n" << json;
+  }
 }
 
 TEST(Reports, RaceTimeAndNumberFormats) {

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "check/check.h"
@@ -64,6 +65,42 @@ TEST_F(Run, EmptyReportOptionsAreErrors) {
   EXPECT_EQ(out_, "");
 }
 
+TEST_F(Run, BadTimeOptionsAreErrors) {
+  const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
+      {{"--max-gap", "2"}, "--max-gap needs a whole number"},
+      {{"--from=2026-02-30"}, "--from needs a date"},
+      {{"--to", "2026-11-01T24:00"}, "--to needs a date"},
+      {{"--from", "2026-11-02", "--to", "2026-11-01T23:59:59"}, "--from is later than --to"},
+  };
+  for (auto [args, message] : rows) {
+    args.push_back(In("proofs"));
+    EXPECT_EQ(Check(args), 2) << message;
+    EXPECT_EQ(out_, "") << message;
+    EXPECT_NE(err_.find("lapbundle-check: " + message), std::string::npos) << err_;
+  }
+}
+
+TEST_F(Run, TimeOptionsReachTheChecks) {
+  // The proofs' screenshot was taken on 2026-11-14, 1 min 26 s after the
+  // race was saved at 20:31:44.
+  struct Row {
+    std::vector<std::string> args;
+    std::string problem;
+    bool given;
+  };
+  const std::vector<Row> rows = {
+      {{"--max-gap=1m"}, "screenshot taken 1 min after the race was saved", true},
+      {{"--from", "2026-11-15"}, "race saved 2026-11-14 20:31, before the round opened", true},
+      {{"--to", "2026-11-14T20:30"}, "race saved 2026-11-14 20:31, after the round closed", true},
+      {{"--to", "2026-11-14T20:31"}, "after the round closed", false},
+  };
+  for (Row row : rows) {
+    row.args.push_back(In("proofs\\a.zip"));
+    EXPECT_EQ(Check(row.args), 1) << row.args[0];
+    EXPECT_EQ(out_.find(row.problem) != std::string::npos, row.given) << out_;
+  }
+}
+
 TEST_F(Run, PathWithoutArchivesIsAnError) {
   folder_.write("empty/readme.txt", "x");
   EXPECT_EQ(Check({In("proofs"), In("empty")}), 2);
@@ -74,6 +111,12 @@ TEST_F(Run, PathWithoutArchivesIsAnError) {
 
 TEST_F(Run, EachArchiveIsCheckedOnce) {
   EXPECT_EQ(Check({In("proofs"), In("proofs\\a.zip"), In("proofs\\\\b.zip"), In("proofs\\")}), 1);
+  EXPECT_NE(out_.find("2 proofs: "), std::string::npos) << out_;
+  // Links to an archive, hard or symbolic, reach the same archive.
+  folder_.makeFolder("links");
+  std::filesystem::create_hard_link(folder_.hostPath("proofs/a.zip"), folder_.hostPath("links/c.zip"));
+  std::filesystem::create_symlink(folder_.hostPath("proofs/b.zip"), folder_.hostPath("links/d.zip"));
+  EXPECT_EQ(Check({In("proofs"), In("links")}), 1);
   EXPECT_NE(out_.find("2 proofs: "), std::string::npos) << out_;
   // Names that differ in case are two files here.
   folder_.write("proofs/A.zip", proof_);
