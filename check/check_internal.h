@@ -118,6 +118,13 @@ std::string RefuseReport(const std::string& option, const std::string& report,
 // text where nothing is known). The JSON file uses the same names.
 std::vector<std::pair<std::string, std::string>> ReportColumns(const ProofReport& report);
 
+// Runs work(i) for every i below `count` on up to `jobs` threads, and
+// returns when all are done. With `progress`, "checked N of COUNT" is shown
+// meanwhile on standard error when it is a terminal and the work takes
+// more than a second.
+void InParallel(std::size_t count, int jobs, const std::function<void(std::size_t)>& work,
+                bool progress);
+
 // SipHash-2-4 with a 128-bit result over bytes added piece by piece, keyed
 // with one random key per run unless a key is given.
 class SipHash {

@@ -21,7 +21,7 @@ int StripTop(int width, int height) {
   return kGroupRows * (height / kGroupRows / 2);
 }
 
-std::size_t Stride24(int width) { return (3 * static_cast<std::size_t>(width) + 3) & ~std::size_t{3}; }
+std::size_t Stride24(int width) { return static_cast<std::size_t>(imaging::Stride24(width)); }
 
 }  // namespace
 

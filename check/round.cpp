@@ -3,14 +3,12 @@
 // for BMPs that may be the source of another proof's JPEG: those are read
 // again and encoded as the tool encodes them.
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <numeric>
 #include <set>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -120,19 +118,6 @@ Digest ToolJpegPixels(const ProofReport& r) {
   return prints.Pixels();
 }
 
-// Runs work(i) for every i below count on `jobs` threads.
-void InParallel(std::size_t count, int jobs, const std::function<void(std::size_t)>& work) {
-  std::atomic<std::size_t> next{0};
-  const auto loop = [&] {
-    for (std::size_t i = next++; i < count; i = next++) work(i);
-  };
-  std::vector<std::thread> threads;
-  const int extra = std::min<int>(jobs, static_cast<int>(std::min<std::size_t>(count, 64))) - 1;
-  for (int t = 0; t < extra; ++t) threads.emplace_back(loop);
-  loop();
-  for (std::thread& t : threads) t.join();
-}
-
 void CompareScreenshots(std::vector<ProofReport>* reports, int jobs) {
   Groups groups(reports->size());
   std::map<decltype(Digest::bytes), std::size_t> first;
@@ -169,8 +154,9 @@ void CompareScreenshots(std::vector<ProofReport>* reports, int jobs) {
     }
   }
   std::vector<Digest> encoded(candidates.size());
-  InParallel(candidates.size(), jobs,
-             [&](std::size_t k) { encoded[k] = ToolJpegPixels((*reports)[candidates[k]]); });
+  InParallel(
+      candidates.size(), jobs,
+      [&](std::size_t k) { encoded[k] = ToolJpegPixels((*reports)[candidates[k]]); }, false);
   for (std::size_t k = 0; k < candidates.size(); ++k) {
     if (!encoded[k].known) continue;
     const auto match = first.find(encoded[k].bytes);

@@ -1,8 +1,6 @@
 // The program lapbundle-check: arguments, the archives they name, the
 // checks in parallel and the reports.
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -152,37 +150,19 @@ std::string FileNameOf(const std::string& path) {
 std::vector<ProofReport> CheckAll(const std::vector<check::FoundArchive>& files,
                                   const CheckOptions& options, int jobs) {
   std::vector<ProofReport> reports(files.size());
-  std::atomic<std::size_t> next{0};
-  std::atomic<std::size_t> done{0};
-  const auto work = [&] {
-    for (std::size_t i = next++; i < files.size(); i = next++) {
-      if (!files[i].reachable) {
-        reports[i].file = files[i].path;
-        reports[i].problems.push_back("cannot be opened by its name");
-      } else {
+  check::InParallel(
+      files.size(), jobs,
+      [&](std::size_t i) {
+        if (!files[i].reachable) {
+          reports[i].file = files[i].path;
+          reports[i].problems.push_back("cannot be opened by its name");
+          return;
+        }
         ArchiveSource source;
         source.path = files[i].path;
         reports[i] = CheckProof(source, FileNameOf(files[i].path), options);
-      }
-      ++done;
-    }
-  };
-  const int count = std::max(1, std::min<int>(jobs, static_cast<int>(files.size())));
-  std::vector<std::thread> threads;
-  for (int t = 0; t < count; ++t) threads.emplace_back(work);
-  // The main thread shows progress while it waits.
-  const bool progress = platform::StandardErrorIsTerminal();
-  const auto start = std::chrono::steady_clock::now();
-  bool shown = false;
-  while (done < files.size()) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    if (progress && std::chrono::steady_clock::now() - start > std::chrono::seconds(1)) {
-      std::fprintf(stderr, "\rchecked %zu of %zu", done.load(), files.size());
-      shown = true;
-    }
-  }
-  for (std::thread& t : threads) t.join();
-  if (shown) std::fprintf(stderr, "\r%*s\r", 40, "");
+      },
+      true);
   return reports;
 }
 
@@ -267,22 +247,19 @@ int RunCheck(const std::vector<std::string>& args, bool explorerDrop, std::strin
   int status =
       std::all_of(reports.begin(), reports.end(), [](const ProofReport& r) { return r.ok(); }) ? 0
                                                                                                : 1;
-  const auto write = [&status](const std::string& path, const std::string& text) {
-    if (path.empty() || WriteText(path, text)) return;
+  // Each report asked for, made only then.
+  const auto write = [&status](const std::string& path, const auto& make) {
+    if (path.empty()) return false;
+    if (WriteText(path, make())) return true;
     std::fprintf(stderr, "lapbundle-check: cannot write %s\n",
                  TerminalText(platform::DisplayPath(path)).c_str());
     status = 1;
+    return false;
   };
-  write(a.csv, a.csv.empty() ? std::string() : CsvReport(reports));
-  write(a.json, a.json.empty() ? std::string() : JsonReport(reports, a.options));
-  if (!a.html.empty()) {
-    if (WriteText(a.html, HtmlReport(reports))) {
-      if (reportPath != nullptr) *reportPath = a.html;
-    } else {
-      std::fprintf(stderr, "lapbundle-check: cannot write %s\n",
-                   TerminalText(platform::DisplayPath(a.html)).c_str());
-      status = 1;
-    }
+  write(a.csv, [&] { return CsvReport(reports); });
+  write(a.json, [&] { return JsonReport(reports, a.options); });
+  if (write(a.html, [&] { return HtmlReport(reports); }) && reportPath != nullptr) {
+    *reportPath = a.html;
   }
   return status;
 }

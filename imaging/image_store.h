@@ -74,6 +74,11 @@ void RegisterJpegEncoder();
 // reports an error (the partial file is then removed).
 int EncodeJpeg(std::string_view path, const std::uint8_t* pixels, int width, int height, int stride,
                int quality);
+// The row length of the 24-bit rows encoders take: 3 bytes per pixel,
+// padded to a multiple of 4.
+namespace imaging {
+inline std::int64_t Stride24(int width) { return 3 * std::int64_t{width} + width % 4; }
+}  // namespace imaging
 // The same JPEG into memory: *out receives the file's bytes. 1 when made; 0
 // for bad arguments or a libjpeg error (*out is then empty).
 int EncodeJpegToMemory(std::string* out, const std::uint8_t* pixels, int width, int height,

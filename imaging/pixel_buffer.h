@@ -87,13 +87,9 @@ bool ResampleSmooth(const SourceRows& source, std::uint32_t* target, int targetW
 bool Resample(const std::uint32_t* source, int sourceWidth, int sourceHeight, std::uint32_t* target,
               int targetWidth, int targetHeight, int mode);
 
-// The row length of the 24-bit rows handed to encoders: 3 bytes per pixel,
-// padded to a multiple of 4.
 // One row of blue-green-red pixels as 0x00RRGGBB values. Each pixel but the
 // last is read as a little-endian word; the last one's fourth byte may lie
 // past the row, so it is read bytewise.
 void WidenRow24(const std::uint8_t* in, int width, std::uint32_t* out);
-
-inline std::int64_t Stride24(int width) { return 3 * std::int64_t{width} + width % 4; }
 
 }  // namespace imaging
