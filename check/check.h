@@ -92,7 +92,7 @@ struct ProofReport {
   // field left out, and whole; the screenshot's size and pixels, and a
   // strip of it as the tool's JPEG of it would hold it.
   Digest raceDigest, saveDigest, pixelDigest, stripDigest;
-  bool screenshotJpeg = false;    // the screenshot entry is a JPEG
+  bool screenshotJpeg = false;    // the screenshot is no BMP (by its bytes)
   std::vector<ProofLink> links;  // problems naming another proof
 
   // The race (valid when hasRace)

@@ -50,7 +50,7 @@ const char* const kSaveTimeInvalid = "the saved game's time in the archive is no
 
 // The screenshot's time against the saved game's, for a BMP screenshot.
 void CheckGap(const CheckOptions& options, ProofReport* report, bool* saveInvalid) {
-  if (check::Extension(report->screenshotEntry) != "bmp") {
+  if (report->screenshotJpeg) {
     report->notes.push_back(
         "screenshot time not compared: a JPEG is written when the archive is made");
     return;
