@@ -23,12 +23,6 @@ bool IsLink(const std::string& path) {
   return !error && std::filesystem::is_symlink(status);
 }
 
-std::string Lower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
 
 // The archives of a folder and its subfolders, in name order per folder.
 // Links to folders are not followed: a link to a parent would make the
@@ -53,7 +47,7 @@ void CollectFolder(const std::string& folder, int depth, std::vector<FoundArchiv
       if (!IsLink(path) && e.name.find('\\') == std::string::npos) {
         CollectFolder(path, depth + 1, out);
       }
-    } else if (e.name.size() > 4 && Lower(e.name.substr(e.name.size() - 4)) == ".zip") {
+    } else if (e.name.size() > 4 && AsciiLower(e.name.substr(e.name.size() - 4)) == ".zip") {
       out->push_back({path, e.name.find('\\') == std::string::npos});
     }
   }
@@ -63,7 +57,7 @@ void CollectFolder(const std::string& folder, int depth, std::vector<FoundArchiv
 bool IsZipFile(const std::string& path) {
   const std::uint32_t a = platform::FileAttributes(path);
   if (a == platform::kInvalidAttributes || (a & platform::kAttrDirectory) != 0) return false;
-  if (path.size() >= 4 && Lower(path.substr(path.size() - 4)) == ".zip") return true;
+  if (path.size() >= 4 && AsciiLower(path.substr(path.size() - 4)) == ".zip") return true;
   platform::File* file = platform::OpenFile(path, platform::OpenMode::kReadAny);
   if (file == nullptr) return false;
   char head[4] = {};
@@ -90,7 +84,7 @@ std::string SamePathKey(const std::string& path, bool foldCase) {
     const std::string part = path.substr(start, end - start);
     if (!(part.empty() && start > 0) && part != ".") {
       if (!key.empty() || start > 0) key += '\\';
-      key += foldCase ? Lower(part) : part;
+      key += foldCase ? AsciiLower(part) : part;
     }
     start = end + 1;
   }

@@ -174,6 +174,9 @@ class PictureFingerprints {
 // False when the archive, or that entry, cannot be read intact.
 bool ReadEntry(const ArchiveSource& source, const std::string& name, std::string* bytes);
 
+// The text with ASCII letters in lower case (as Windows compares names).
+std::string AsciiLower(std::string text);
+
 // The part of a file name before its last ".", and the part after it in
 // lower case ASCII (without the dot).
 std::string Stem(const std::string& name);

@@ -98,14 +98,16 @@ std::string Stem(const std::string& name) {
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-std::string Extension(const std::string& name) {
-  const std::size_t dot = name.rfind('.');
-  if (dot == std::string::npos) return std::string();
-  std::string ext = name.substr(dot + 1);
-  for (char& c : ext) {
+std::string AsciiLower(std::string text) {
+  for (char& c : text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
-  return ext;
+  return text;
+}
+
+std::string Extension(const std::string& name) {
+  const std::size_t dot = name.rfind('.');
+  return dot == std::string::npos ? std::string() : AsciiLower(name.substr(dot + 1));
 }
 
 }  // namespace check

@@ -51,14 +51,6 @@ bool PlainName(const std::string& name) {
   return name.find('\0') == std::string::npos;
 }
 
-std::string FoldedName(const std::string& name) {
-  std::string folded = name;
-  for (char& c : folded) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return folded;
-}
-
 // Inflates (or copies) the entry's raw bytes. The first `keepBytes` go to
 // *keep when it is given, the rest are only counted, in *inflated too.
 // Returns the problem, or an empty text when intact.
@@ -151,7 +143,7 @@ void CheckEntry(ArchiveBytes* bytes, const EntryRecord& entry, bool inflate, con
     AddCounted(problems, "entry " + shown + " is not a plain file name", &walk->unplain);
     return;
   }
-  if (!walk->seen.insert(FoldedName(entry.name)).second) {
+  if (!walk->seen.insert(AsciiLower(entry.name)).second) {
     AddCounted(problems, "duplicate entry " + shown, &walk->duplicates);
     return;
   }
