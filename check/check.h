@@ -192,6 +192,12 @@ std::string HtmlReport(const std::vector<ProofReport>& reports);
 // as arrays. The keys are listed in the manual page and kept stable.
 std::string JsonReport(const std::vector<ProofReport>& reports, const CheckOptions& options);
 
+// The form of a track path under which two spellings of one race compare
+// equal: letters folded as the system's folder lookup folds them, "."
+// segments and doubled separators dropped. Trailing dots stay ("Oakfield."
+// names another file than "Oakfield").
+std::string TrackPathKey(const std::string& trackPath);
+
 // The standings: the proofs (as indexes) of each race, one track path and
 // one race length, races in track path order and proofs without a race
 // last. Within a race the ranked proofs come first by race time, then the

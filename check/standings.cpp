@@ -6,13 +6,14 @@
 #include <vector>
 
 #include "check/check.h"
+#include "platform/platform.h"
 
 namespace {
 
 using RaceKey = std::tuple<bool, std::string, int, int>;  // no race last
 
 RaceKey KeyOf(const ProofReport& r) {
-  return {!r.hasRace, r.trackPath, r.lengthMode, r.lengthValue};
+  return {!r.hasRace, TrackPathKey(r.trackPath), r.lengthMode, r.lengthValue};
 }
 
 // Only a proof without problems and with a result takes a rank.
@@ -21,6 +22,24 @@ bool Ranked(const ProofReport& r) { return r.ok() && r.hasRace && r.raceTimeMs !
 bool NoResult(const ProofReport& r) { return !r.hasRace || r.raceTimeMs == 0; }
 
 }  // namespace
+
+std::string TrackPathKey(const std::string& trackPath) {
+  std::string key;
+  std::size_t start = 0;
+  while (start <= trackPath.size()) {
+    std::size_t end = trackPath.find('\\', start);
+    if (end == std::string::npos) end = trackPath.size();
+    const std::string_view segment(trackPath.data() + start, end - start);
+    // A leading separator is kept; empty and "." segments name nothing.
+    if (start == 0 && segment.empty() && end < trackPath.size()) key += '\\';
+    if (!segment.empty() && segment != ".") {
+      if (!key.empty() && key.back() != '\\') key += '\\';
+      for (char c : segment) key += static_cast<char>(platform::FoldCase(static_cast<unsigned char>(c)));
+    }
+    start = end + 1;
+  }
+  return key;
+}
 
 std::vector<std::vector<std::size_t>> RaceTables(const std::vector<ProofReport>& reports) {
   std::map<RaceKey, std::vector<std::size_t>> races;

@@ -32,6 +32,10 @@ std::string Utf8ToCp1252(std::string_view text);
 // Windows-1252 to the OEM code page 850, byte for byte (the length stays).
 // Characters CP850 lacks take their closest ASCII form, otherwise "?".
 std::string AnsiToOem(std::string_view text);
+// Folds a Windows-1252 byte for case-insensitive comparison as the system's
+// folder lookup does: A-Z and the upper-case letters 0xC0..0xDE (except
+// 0xD7, the multiplication sign) become lower case.
+unsigned char FoldCase(unsigned char c);
 
 // ---------------------------------------------------------------------------
 // Paths

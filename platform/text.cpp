@@ -127,4 +127,9 @@ std::string AnsiToOem(std::string_view text) {
   return out;
 }
 
+unsigned char FoldCase(unsigned char c) {
+  if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 32;
+  return c;
+}
+
 }  // namespace platform

@@ -60,11 +60,6 @@ bool BelowCurrentFolder(std::string_view path, std::string* relative) {
 
 }  // namespace
 
-unsigned char FoldCase(unsigned char c) {
-  if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 32;
-  return c;
-}
-
 bool EqualFolded(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {

@@ -16,9 +16,6 @@ std::string ProgramText(std::string_view hostText);
 // gives x back exactly when x has a program form.
 std::string HostText(std::string_view programText);
 
-// Folds a Windows-1252 byte for case-insensitive comparison: A-Z and the
-// upper-case letters 0xC0..0xDE (except 0xD7, the multiplication sign).
-unsigned char FoldCase(unsigned char c);
 bool EqualFolded(std::string_view a, std::string_view b);
 // Matches a Windows-1252 name against a pattern with "*" and "?",
 // case-insensitively. "*.*" matches every name.

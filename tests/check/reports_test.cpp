@@ -173,3 +173,17 @@ TEST(Reports, RaceTimeAndNumberFormats) {
 }
 
 }  // namespace
+
+TEST(Reports, SpellingsOfOneTrackPathShareOneKey) {
+  const std::string key = TrackPathKey("\\Hills\\Oakfield");
+  EXPECT_EQ(key, "\\hills\\oakfield");
+  for (const char* same : {"\\HILLS\\OAKFIELD", "\\Hills\\.\\Oakfield", "\\Hills\\\\Oakfield",
+                           "\\hills\\oakfield\\.", "\\\\Hills\\Oakfield"}) {
+    EXPECT_EQ(TrackPathKey(same), key) << same;
+  }
+  for (const char* other : {"\\Hills\\Oakfield.", "Hills\\Oakfield", "\\Hills\\Oakfield2"}) {
+    EXPECT_NE(TrackPathKey(other), key) << other;
+  }
+  // Accented capitals fold, the multiplication sign does not.
+  EXPECT_EQ(TrackPathKey("\\\xC0\xDE\xD7"), "\\\xE0\xFE\xD7");
+}
