@@ -72,7 +72,9 @@ ControlHandle MakeWindow(int number, int x, int y, int width, int height, std::s
 // screen, and always 1 where the toolkit does not scale (its values are then
 // screen pixels as given); also 1 for a number without a window. Never below
 // 1. An image control is the exception: it takes the size of its image in
-// screen pixels, so the caller makes the image for the scale.
+// screen pixels, so the caller makes the image for the scale. Where the
+// system does not report density changes (X), the scale is the desktop's
+// when the window is made, and stays.
 double WindowScale(int number);
 
 // Controls are made in the current window, at client coordinates, in the

@@ -50,7 +50,7 @@ TEST_F(KitTest, ClientAreaHasExactlyTheAskedSizeAtTheAskedPlace) {
     // Without a window manager there is no frame: the window is the frame.
     EXPECT_EQ(state.x, c.x);
     EXPECT_EQ(state.y, c.y);
-    // FLTK 1.3 draws in screen pixels as given: the kit never scales.
+    // Without Xft.dpi or LAPBUNDLE_SCALE the kit does not scale.
     EXPECT_EQ(WindowScale(1), 1.0);
   }
 }

@@ -6,11 +6,13 @@
 #include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Input.H>
 
+#include <algorithm>
 #include <climits>
 
 #include "platform/platform.h"
 #include "ui/event_queue.h"
 #include "ui/fltk/fltk_kit.h"
+#include "ui/scaling.h"
 
 namespace kit {
 namespace {
@@ -59,7 +61,13 @@ void DestroyControl(int number) {
   ForgetControlEvents(number);
 }
 
-Fl_Widget* NewWidget(Kind kind, int number, int x, int y, int w, int h) {
+// The far edge of a control at `start` of `size` (none below 0), within int.
+int EdgeAfter(int start, int size) {
+  const long long edge = static_cast<long long>(start) + std::max(size, 0);
+  return static_cast<int>(std::min<long long>(edge, INT_MAX));
+}
+
+Fl_Widget* NewWidget(Kind kind, int number, int x, int y, int w, int h, int fontSize) {
   switch (kind) {
     case Kind::kButton: {
       auto* button = new Fl_Button(x, y, w, h);
@@ -81,7 +89,7 @@ Fl_Widget* NewWidget(Kind kind, int number, int x, int y, int w, int h) {
     case Kind::kEditField: {
       auto* edit = new EditField(x, y, w, h);
       edit->box(FL_DOWN_BOX);
-      edit->textsize(kFontSize);
+      edit->textsize(fontSize);
       edit->maximum_size(INT_MAX);  // the kit imposes no length limit
       edit->when(FL_WHEN_CHANGED);
       edit->callback(ChangeCallback, DataOf(number));
@@ -113,9 +121,14 @@ ControlHandle MakeControl(Kind kind, int number, int x, int y, int w, int h,
   if (!window || number < 0 || number > ControlTable::kMaxNumber) return 0;
   DestroyControl(number);
   Fl_Group::current(nullptr);
-  Fl_Widget* widget = NewWidget(kind, number, x, y, w < 0 ? 0 : w, h < 0 ? 0 : h);
+  // The edges are scaled, so that controls that touch keep touching.
+  const double scale = FindWindow(windowNumber)->scale;
+  const int left = Scaled(x, scale), top = Scaled(y, scale);
+  const int right = Scaled(EdgeAfter(x, w), scale), bottom = Scaled(EdgeAfter(y, h), scale);
+  const int fontSize = Scaled(kFontSize, scale);
+  Fl_Widget* widget = NewWidget(kind, number, left, top, right - left, bottom - top, fontSize);
   widget->labeltype(kPlainLabel);
-  widget->labelsize(kFontSize);
+  widget->labelsize(fontSize);
   widget->user_data(DataOf(number));
   window->add(widget);
   ControlRecord* record = Controls().allocate(number);

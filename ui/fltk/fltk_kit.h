@@ -18,10 +18,10 @@
 
 namespace kit {
 
-
 struct WindowRecord {
   Fl_Double_Window* window = nullptr;  // owns its controls
   std::uint32_t flags = 0;
+  double scale = 1.0;  // the scale it is laid out at, for its whole life
 };
 
 struct ControlRecord {
@@ -31,7 +31,8 @@ struct ControlRecord {
   std::string text;  // UTF-8 caption as set (labels are drawn without symbols)
 };
 
-// The font size of every control, close to the default GUI font.
+// The font size of every control at scale 1, close to the default GUI font;
+// Scaled(kFontSize, scale) at a scale.
 constexpr int kFontSize = 12;
 // A label type that draws its text as is: no "@" symbols.
 constexpr Fl_Labeltype kPlainLabel = FL_FREE_LABELTYPE;
@@ -58,6 +59,13 @@ std::vector<Fl_Window*> AllWindows();
 void ForgetControlsOf(int window);
 // Installs the labels, fonts, icon and event hook; once.
 void SetUpToolkit();
+// The scale for a window whose client area is width x height at 96 DPI: the
+// one LAPBUNDLE_SCALE gives (a number from 1 to 4; any other value is
+// ignored, with one line on standard error), otherwise Xft.dpi / 96 from the
+// X server's resource database, otherwise 1. Never below 1, and limited so
+// that the scaled client area fits within 90 % of the work area (of the
+// screen where the desktop sets none).
+double DesktopScale(int width, int height);
 
 // Builds an image control (showing nothing yet) that reports its clicks.
 Fl_Widget* NewImageControl(int number, int x, int y, int width, int height);

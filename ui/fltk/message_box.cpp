@@ -11,6 +11,7 @@
 
 #include "platform/platform.h"
 #include "ui/fltk/fltk_kit.h"
+#include "ui/scaling.h"
 
 namespace {
 
@@ -24,37 +25,47 @@ void Dismiss(Fl_Widget* widget, void*) {
   widget->window() ? widget->window()->hide() : widget->hide();
 }
 
-// The size of the text, wrapped at a width that suits the screen.
-void MeasureText(const char* text, int* w, int* h) {
+// The size of the text in the font of `fontSize`, wrapped at a width that
+// suits the screen.
+void MeasureText(const char* text, int fontSize, int minWidth, int* w, int* h) {
   int sx, sy, sw, sh;
   Fl::screen_xywh(sx, sy, sw, sh, 0);
-  fl_font(FL_HELVETICA, kit::kFontSize);
-  *w = std::max(kMinTextWidth, sw / 2);
+  fl_font(FL_HELVETICA, fontSize);
+  *w = std::max(minWidth, sw / 2);
   *h = 0;
   fl_measure(text, *w, *h, 0);
   // Left-aligned labels are drawn 3 pixels in from each side; leave that
   // room, so that drawing never wraps a line that measuring kept.
-  *w = std::max(*w + 8, kMinTextWidth);
+  *w = std::max(*w + 8, minWidth);
 }
 
+// The box is laid out at the scale the desktop asks for a box of the size
+// it has at 96 DPI, its text measured in the scaled font.
 std::unique_ptr<Fl_Window> BuildBox(const std::string& title, const std::string& text) {
   int textW = 0, textH = 0;
-  MeasureText(text.c_str(), &textW, &textH);
-  int w = textW + 2 * kMargin;
-  int h = textH + kButtonHeight + 3 * kMargin;
+  MeasureText(text.c_str(), kit::kFontSize, kMinTextWidth, &textW, &textH);
+  const double scale = kit::DesktopScale(textW + 2 * kMargin, textH + kButtonHeight + 3 * kMargin);
+  const int fontSize = kit::Scaled(kit::kFontSize, scale);
+  const int margin = kit::Scaled(kMargin, scale);
+  const int buttonW = kit::Scaled(kButtonWidth, scale);
+  const int buttonH = kit::Scaled(kButtonHeight, scale);
+  if (scale != 1.0) {
+    MeasureText(text.c_str(), fontSize, kit::Scaled(kMinTextWidth, scale), &textW, &textH);
+  }
+  int w = textW + 2 * margin;
+  int h = textH + buttonH + 3 * margin;
   int sx, sy, sw, sh;
   Fl::screen_xywh(sx, sy, sw, sh, 0);
   Fl_Group::current(nullptr);
   auto box = std::make_unique<Fl_Window>(sx + (sw - w) / 2, sy + (sh - h) / 2, w, h);
   box->copy_label(title.c_str());
-  auto* message = new Fl_Box(kMargin, kMargin, textW, textH);
+  auto* message = new Fl_Box(margin, margin, textW, textH);
   message->labeltype(kit::kPlainLabel);
-  message->labelsize(kit::kFontSize);
+  message->labelsize(fontSize);
   message->align(FL_ALIGN_INSIDE | FL_ALIGN_LEFT | FL_ALIGN_TOP | FL_ALIGN_WRAP);
   message->copy_label(text.c_str());
-  auto* ok = new Fl_Return_Button((w - kButtonWidth) / 2, h - kMargin - kButtonHeight, kButtonWidth,
-                                  kButtonHeight, "OK");
-  ok->labelsize(kit::kFontSize);
+  auto* ok = new Fl_Return_Button((w - buttonW) / 2, h - margin - buttonH, buttonW, buttonH, "OK");
+  ok->labelsize(fontSize);
   ok->callback(Dismiss);
   box->end();
   box->set_modal();

@@ -11,6 +11,7 @@
 #include "platform/platform.h"
 #include "ui/event_queue.h"
 #include "ui/fltk/fltk_kit.h"
+#include "ui/scaling.h"
 
 namespace kit {
 namespace {
@@ -181,6 +182,18 @@ KitWindow* NewWindow(int number, int x, int y, int w, int h, std::uint32_t style
   return new KitWindow(number, x, y, w, h);
 }
 
+// The frame's place at `scale` for a client area of width x height at
+// 96 DPI: the caller's x and y times the scale, moved as far as needed to
+// keep the scaled client area on the screen. The toolkit's default place
+// stays.
+void ScalePlace(double scale, int width, int height, int* x, int* y) {
+  if (*x == kDefaultPosition || *y == kDefaultPosition) return;
+  int sx, sy, sw, sh;
+  Fl::screen_xywh(sx, sy, sw, sh, 0);
+  *x = std::max(sx, std::min(Scaled(*x, scale), sx + sw - Scaled(width, scale)));
+  *y = std::max(sy, std::min(Scaled(*y, scale), sy + sh - Scaled(height, scale)));
+}
+
 }  // namespace
 
 WindowRecord* FindWindow(int number) { return State().windows.get(number); }
@@ -234,8 +247,12 @@ ControlHandle MakeWindow(int number, int x, int y, int width, int height, std::s
   if ((style & ~(WindowCentreOnScreen | WindowCentreOnParent | WindowInvisible)) == 0) {
     style |= WindowTitleBar;
   }
-  kit::KitWindow* window =
-      kit::NewWindow(number, x, y, std::max(width, 1), std::max(height, 1), style);
+  width = std::max(width, 1);
+  height = std::max(height, 1);
+  const double scale = kit::DesktopScale(width, height);
+  if (scale != 1.0) kit::ScalePlace(scale, width, height, &x, &y);
+  kit::KitWindow* window = kit::NewWindow(number, x, y, kit::Scaled(width, scale),
+                                          kit::Scaled(height, scale), style);
   window->end();
   window->copy_label(platform::Cp1252ToUtf8(title).c_str());
   kit::SetProgramIcon(window);
@@ -246,7 +263,7 @@ ControlHandle MakeWindow(int number, int x, int y, int width, int height, std::s
   }
   if ((style & (WindowTitleBar | kit::kBorder)) == 0) window->border(0);
   window->callback(kit::CloseRequested);
-  *kit::State().windows.allocate(number) = kit::WindowRecord{window, flags};
+  *kit::State().windows.allocate(number) = kit::WindowRecord{window, flags, scale};
   if (!(style & WindowInvisible)) {
     if (style & WindowMinimized) {
       window->minimized = true;
@@ -265,8 +282,10 @@ ControlHandle MakeWindow(int number, int x, int y, int width, int height, std::s
   return reinterpret_cast<ControlHandle>(window);
 }
 
-// FLTK 1.3 draws every window in screen pixels as given: no scaling.
-double WindowScale(int /*number*/) { return 1.0; }
+double WindowScale(int number) {
+  const kit::WindowRecord* record = kit::FindWindow(number);
+  return record ? record->scale : 1.0;
+}
 
 void CloseAllWindows() {
   for (int number : kit::UsedNumbers(kit::State().windows)) kit::DestroyWindow(number);

@@ -4,7 +4,6 @@
 // looked up at run time, so that the program still starts on Vista, where
 // the system DPI (the one density a system-aware program sees there) takes
 // their place.
-#include <algorithm>
 #include <cmath>
 
 #include "ui/win32/win32_kit.h"
@@ -80,20 +79,17 @@ void FrameAround(RECT* rect, DWORD style, int dpi) {
   AdjustWindowRect(rect, style, FALSE);
 }
 
-int Scaled(int value, double scale) { return static_cast<int>(std::lround(value * scale)); }
-
-double ScaleFor(int dpi, HMONITOR monitor, int width, int height, DWORD style) {
-  const double wanted = static_cast<double>(dpi) / kBaseDpi;
-  if (!(wanted > 1.0) || width <= 0 || height <= 0) return 1.0;
+double MonitorScale(int dpi, HMONITOR monitor, int width, int height, DWORD style) {
+  double roomW = HUGE_VAL, roomH = HUGE_VAL;
   MONITORINFO info = {};
   info.cbSize = sizeof info;
-  if (!monitor || !GetMonitorInfoA(monitor, &info)) return wanted;
-  RECT frame = {0, 0, 0, 0};
-  FrameAround(&frame, style, dpi);
-  const double roomW = (info.rcWork.right - info.rcWork.left) - (frame.right - frame.left);
-  const double roomH = (info.rcWork.bottom - info.rcWork.top) - (frame.bottom - frame.top);
-  const double fits = std::min(roomW / width, roomH / height);
-  return std::max(1.0, std::min(wanted, fits));
+  if (monitor && GetMonitorInfoA(monitor, &info)) {
+    RECT frame = {0, 0, 0, 0};
+    FrameAround(&frame, style, dpi);
+    roomW = (info.rcWork.right - info.rcWork.left) - (frame.right - frame.left);
+    roomH = (info.rcWork.bottom - info.rcWork.top) - (frame.bottom - frame.top);
+  }
+  return ScaleFor(static_cast<double>(dpi) / kBaseDpi, width, height, roomW, roomH);
 }
 
 HFONT MakeGuiFont(int dpi, double scale) {

@@ -23,7 +23,7 @@ void PlaceControl(const ControlRecord& record, double scale) {
 HFONT SetScale(WindowRecord& record, int dpi, HMONITOR monitor) {
   const HFONT old = record.font;
   record.dpi = dpi;
-  record.scale = ScaleFor(dpi, monitor, record.width, record.height, record.style);
+  record.scale = MonitorScale(dpi, monitor, record.width, record.height, record.style);
   record.font = MakeGuiFont(dpi, record.scale);
   return old;
 }

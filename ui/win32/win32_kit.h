@@ -14,6 +14,7 @@
 #include "support/numbered_table.h"
 #include "ui/control_kit.h"
 #include "ui/kit_backend.h"
+#include "ui/scaling.h"
 
 namespace kit {
 
@@ -24,9 +25,6 @@ constexpr UINT kControlEventMessage = WM_APP + 1;
 // The commands of the two Tab accelerators.
 constexpr WORD kNextControlCommand = 64001;
 constexpr WORD kPreviousControlCommand = 64002;
-
-// The density the caller's sizes and positions are given in.
-constexpr int kBaseDpi = 96;
 
 struct WindowRecord {
   HWND hwnd = nullptr;
@@ -117,12 +115,10 @@ void ImageSetState(ControlRecord& record, std::intptr_t value);
 int WindowDpi(HWND hwnd);
 // Widens a client rectangle to the outer frame of `style` at `dpi`.
 void FrameAround(RECT* rect, DWORD style, int dpi);
-// A caller's value in screen pixels at `scale`.
-int Scaled(int value, double scale);
-// The scale of a window of client size width x height at `dpi`: dpi / 96,
-// or the largest scale at which the framed window fits the monitor's work
-// area, and never below 1.
-double ScaleFor(int dpi, HMONITOR monitor, int width, int height, DWORD style);
+// The scale of a window of client size width x height at `dpi` (ScaleFor
+// of dpi / 96): the room is the monitor's work area less the frame of
+// `style` at `dpi`; no limit when the monitor's area is unknown.
+double MonitorScale(int dpi, HMONITOR monitor, int width, int height, DWORD style);
 // The stock GUI font's face at its 96-DPI size times `scale`; nullptr at
 // 96 DPI on a 96-DPI system, where the stock font itself serves. The caller
 // deletes it.
