@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Writes the README's pictures from the current sources, on sample games:
 #   docs/window.png        the Linux program, in a virtual display
-#   docs/window-wine.png   the Windows program under Wine (with --wine; it
-#                          needs scripts/build-windows.sh to have run)
+#   docs/window-N.png      the same at N DPI (with --dpi N; Xft.dpi in the
+#                          display's resource database, as xrdb sets it), on
+#                          a screen large enough for it
+#   docs/window-wine.png   also the Windows program under Wine (with --wine;
+#                          it needs scripts/build-windows.sh to have run)
 #   docs/window-wine-N.png the same at N DPI (with --wine --dpi N; Wine's
-#                          LogPixels), on a screen large enough for it
+#                          LogPixels)
 #   docs/report.png        with --report instead: lapbundle-check's standings
 #                          page for a few sample proofs (one of them renamed
 #                          after packing), rendered by headless Chromium
-#   scripts/screenshot.sh [--wine [--dpi N] | --report]
+#   scripts/screenshot.sh [--wine] [--dpi N] | --report
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/screenshot"
@@ -20,6 +23,11 @@ readonly TITLE
 if [ "${1:-}" = "--shoot" ]; then
   game=$2 out=$3
   shift 3
+  # The desktop's font density, as xrdb -merge leaves it on the root window
+  # (the display is started with -noreset, so that it outlives this client).
+  if [ -n "${SHOOT_DPI:-}" ]; then
+    xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "$(printf 'Xft.dpi:\t%s\n' "$SHOOT_DPI")"
+  fi
   (cd "$game" && exec "$@") >/dev/null 2>&1 &
   pid=$!
   wid=$(timeout 60 xdotool search --sync --onlyvisible --name "^$TITLE\$" | head -n 1)
@@ -65,27 +73,38 @@ if [ "${1:-}" = "--report" ]; then
   echo "wrote docs/report.png"
   exit 0
 fi
+wine=0 dpi=96
+while [ $# -gt 0 ]; do
+  case $1 in
+    --wine) wine=1 ;;
+    --dpi)
+      dpi=${2:-}
+      [[ "$dpi" =~ ^[0-9]+$ ]] && [ "$dpi" -ge 96 ] && [ "$dpi" -le 192 ] ||
+        { echo "--dpi takes a number from 96 to 192" >&2; exit 1; }
+      shift ;;
+    *) echo "usage: scripts/screenshot.sh [--wine] [--dpi N] | --report" >&2; exit 1 ;;
+  esac
+  shift
+done
+suffix="" screen=1024x768
+if [ "$dpi" -ne 96 ]; then
+  suffix=-$dpi
+  screen=2048x1600  # room for the window at up to twice its size
+fi
+
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DLAPBUNDLE_TESTS=OFF >/dev/null
 cmake --build "$build" --target lapbundle make-sample-game -j2
 work=$(mktemp -d -t lapbundle-shot-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 "$build/tools/make-sample-game" "$work/game" >/dev/null
-xvfb-run -a -s "-screen 0 1024x768x24" "$0" --shoot "$work/game" "$root/docs/window.png" \
-  "$build/core/lapbundle"
-echo "wrote docs/window.png"
+SHOOT_DPI=$dpi xvfb-run -a -s "-screen 0 ${screen}x24 -noreset" "$0" --shoot "$work/game" \
+  "$root/docs/window$suffix.png" "$build/core/lapbundle"
+echo "wrote docs/window$suffix.png"
 
-if [ "${1:-}" = "--wine" ]; then
+if [ "$wine" -eq 1 ]; then
   exe="$root/build-win64/core/lapbundle.exe"
   [ -f "$exe" ] || { echo "no $exe: run scripts/build-windows.sh first" >&2; exit 1; }
-  dpi=96 picture=docs/window-wine.png screen=1024x768
-  if [ "${2:-}" = "--dpi" ]; then
-    dpi=${3:-}
-    [[ "$dpi" =~ ^[0-9]+$ ]] && [ "$dpi" -ge 96 ] && [ "$dpi" -le 192 ] ||
-      { echo "--dpi takes a number from 96 to 192" >&2; exit 1; }
-    picture=docs/window-wine-$dpi.png
-    # Room for the window at up to twice its size.
-    [ "$dpi" -eq 96 ] || screen=2048x1600
-  fi
+  picture=docs/window-wine$suffix.png
   rm -rf "$work/game" && "$build/tools/make-sample-game" "$work/game" >/dev/null
   export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   /usr/lib/wine/wine64 wineboot --init >/dev/null 2>&1
