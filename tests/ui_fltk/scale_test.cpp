@@ -14,6 +14,7 @@
 // Xlib's macros (None, Bool, ...) after GoogleTest, whose names they clash with.
 #include <FL/Fl.H>
 #include <FL/Fl_Input.H>
+#include <FL/Fl_Return_Button.H>
 #include <FL/x.H>
 #include <X11/Xatom.h>
 
@@ -170,6 +171,42 @@ TEST_F(ScaleTest, OverrideAndLimitsChooseTheScale) {
     EXPECT_EQ(std::count(told.begin(), told.end(), '\n'), c.warnings) << told;
     CloseAllWindows();
   }
+}
+
+// The font sizes of a shown dialog's OK button and text fields (0 where it
+// has none), noted from inside its loop before it is closed.
+struct DialogFonts {
+  int button = 0;
+  int field = 0;
+};
+
+void NoteFonts(Fl_Group* group, DialogFonts* fonts) {
+  for (int i = 0; i < group->children(); ++i) {
+    Fl_Widget* child = group->child(i);
+    if (dynamic_cast<Fl_Return_Button*>(child)) fonts->button = child->labelsize();
+    if (auto* field = dynamic_cast<Fl_Input*>(child)) fonts->field = field->textsize();
+    if (Fl_Group* inner = child->as_group()) NoteFonts(inner, fonts);
+  }
+}
+
+void NoteFontsAndClose(void* data) {
+  Fl_Window* dialog = Fl::modal();
+  if (!dialog) return;
+  NoteFonts(dialog, static_cast<DialogFonts*>(data));
+  dialog->hide();
+}
+
+TEST_F(ScaleTest, DialogsUseTheScaledFont) {
+  SetResources("Xft.dpi:\t144\n");
+  DialogFonts box;
+  Fl::add_timeout(0.3, NoteFontsAndClose, &box);
+  ShowMessageBox("Title", "Text");
+  EXPECT_EQ(box.button, 18);
+  DialogFonts chooser;
+  Fl::add_timeout(0.3, NoteFontsAndClose, &chooser);
+  ChooseFolder("Title", "");
+  EXPECT_EQ(chooser.button, 18);
+  EXPECT_EQ(chooser.field, 18);
 }
 
 }  // namespace
