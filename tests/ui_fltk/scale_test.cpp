@@ -75,9 +75,9 @@ struct Place {
   int x, y, width, height;
 };
 constexpr Place kLayout[] = {
-    {20, 5, 800, 600},    {20, 620, 70, 24},   {20, 650, 70, 24},  {20, 680, 70, 24},
-    {320, 680, 60, 24},   {100, 625, 300, 24}, {100, 655, 300, 24}, {100, 685, 200, 24},
-    {410, 625, 38, 24},   {450, 620, 350, 24}, {450, 660, 80, 30},
+    {20, 5, 800, 600},  {20, 620, 70, 24},   {20, 650, 70, 24},   {20, 680, 70, 24},
+    {320, 680, 60, 24}, {100, 625, 300, 24}, {100, 655, 300, 24}, {100, 685, 200, 24},
+    {410, 625, 38, 24}, {450, 620, 350, 24}, {450, 660, 80, 30},
 };
 
 TEST_F(ScaleTest, MainWindowIsItsLayoutTimesXftDpiOver96) {
@@ -153,8 +153,8 @@ TEST_F(ScaleTest, OverrideAndLimitsChooseTheScale) {
       {nullptr, "Xft.dpi:\t72\n", 0, 0, 1.0, 0},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << (c.override ? c.override : "(unset)") << " / "
-                                    << c.resources << " / " << c.workWidth);
+    SCOPED_TRACE(testing::Message() << (c.override ? c.override : "(unset)") << " / " << c.resources
+                                    << " / " << c.workWidth);
     if (c.override) {
       setenv("LAPBUNDLE_SCALE", c.override, 1);
     } else {

@@ -75,8 +75,8 @@ unsigned char* RootProperty(const char* name, Atom type, int format, long limit,
   unsigned char* data = nullptr;
   const Atom atom = XInternAtom(fl_display, name, True);
   if (atom == None ||
-      XGetWindowProperty(fl_display, RootWindow(fl_display, fl_screen), atom, 0, limit, False,
-                         type, &actualType, &actualFormat, count, &after, &data) != Success) {
+      XGetWindowProperty(fl_display, RootWindow(fl_display, fl_screen), atom, 0, limit, False, type,
+                         &actualType, &actualFormat, count, &after, &data) != Success) {
     return nullptr;
   }
   if (data && (actualType != type || actualFormat != format)) {

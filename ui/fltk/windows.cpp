@@ -251,8 +251,8 @@ ControlHandle MakeWindow(int number, int x, int y, int width, int height, std::s
   height = std::max(height, 1);
   const double scale = kit::DesktopScale(width, height);
   if (scale != 1.0) kit::ScalePlace(scale, width, height, &x, &y);
-  kit::KitWindow* window = kit::NewWindow(number, x, y, kit::Scaled(width, scale),
-                                          kit::Scaled(height, scale), style);
+  kit::KitWindow* window =
+      kit::NewWindow(number, x, y, kit::Scaled(width, scale), kit::Scaled(height, scale), style);
   window->end();
   window->copy_label(platform::Cp1252ToUtf8(title).c_str());
   kit::SetProgramIcon(window);
