@@ -3,6 +3,8 @@
 // stays in the zip folder, and that no file in Saves, Screens or Tracks was
 // touched. Nothing the user had may be lost, and no broken archive may be
 // reported as made.
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <functional>
@@ -240,6 +242,59 @@ TEST_F(MakeZipFaultTest, EveryFailureRowShowsErrorAndKeepsWhatItMade) {
     expectNothingLost(jpeg.jpeg);
     if (row.status == kOk) expectCompleteArchive(row.jpeg, jpeg.jpeg);
     EXPECT_EQ(shutDown(false), 0);
+  }
+}
+
+// The zip folder is a link to a folder elsewhere, as for a user who keeps
+// archives on another disk, and it holds an earlier archive of the name.
+// Each disk call of the action fails in turn: "Error" leaves the earlier
+// archive byte for byte, except when the folder's flush after the rename
+// fails (the disk itself); nothing else after the rename gives "Error".
+TEST_F(MakeZipFaultTest, ErrorAlwaysLeavesTheEarlierArchiveAsItWas) {
+  const std::string earlier = "the earlier archive";
+  TempFolder elsewhere;
+  std::string status;
+  auto run = [&](Op op, long n) {
+    writeFreshGame(false, 40, 30);
+    std::filesystem::remove_all(folder_.hostPath("zip"));
+    std::filesystem::remove_all(elsewhere.hostPath("zip"));
+    elsewhere.write("zip/" + kZip, earlier);
+    EXPECT_EQ(symlink(elsewhere.hostPath("zip").c_str(), folder_.hostPath("zip").c_str()), 0);
+    EXPECT_TRUE(startUp());
+    platform::ResetFaults();
+    platform::FailNthCall(op, n);
+    pressAndEnd();
+    const long calls = platform::CallCount(op);
+    status = headless::ControlAt(5).text;
+    platform::ResetFaults();
+    shutDown(false);
+    return calls;
+  };
+  const std::pair<Op, const char*> kinds[] = {
+      {Op::kOpen, "open"},     {Op::kRead, "read"},     {Op::kWrite, "write"},
+      {Op::kClose, "close"},   {Op::kCopy, "copy"},     {Op::kDelete, "delete"},
+      {Op::kRename, "rename"}, {Op::kFlush, "flush"},   {Op::kAllocate, "allocate"},
+  };
+  for (const auto& [op, label] : kinds) {
+    const long calls = run(op, 0);
+    ASSERT_EQ(status, kOk) << label;
+    // The folder's flush is the last flush of the action.
+    const long folderFlush = op == Op::kFlush ? calls : 0;
+    for (long n = 1; n <= calls; ++n) {
+      SCOPED_TRACE(std::string(label) + " call " + std::to_string(n));
+      run(op, n);
+      std::vector<ZipEntry> entries;
+      if (n == folderFlush) {
+        EXPECT_EQ(status, "Error");
+        EXPECT_TRUE(ReadZip(zipPath(kZip), &entries));
+      } else if (status == "Error") {
+        EXPECT_EQ(elsewhere.read("zip/" + kZip), earlier);
+      } else {
+        // A track file that could not be opened is left out, as a missing one is.
+        EXPECT_EQ(status, kOk);
+        EXPECT_TRUE(ReadZip(zipPath(kZip), &entries));
+      }
+    }
   }
 }
 
