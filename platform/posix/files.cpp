@@ -37,9 +37,15 @@ bool Lock(int fd, short type) {
 // in a row give up.
 constexpr int kLockTries = 100;
 
-bool IsFolder(int fd) {
+// Whether an open file is a regular one, which alone is ever read or
+// written: a pipe or a device (a link to /dev/zero, say) would block or
+// never end. Such a file is opened without blocking first; a regular one
+// then goes back to blocking reads and writes.
+bool IsRegularFile(int fd) {
   struct stat st;
-  return fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  const int flags = fcntl(fd, F_GETFL);
+  return flags != -1 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
 }
 
 // Whether this process alone has the file open: a write lease is granted
@@ -131,11 +137,11 @@ int OpenHost(const std::string& host, OpenMode mode) {
       flags = O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW, lock = F_WRLCK;
       break;
   }
-  int fd = open(host.c_str(), flags | O_CLOEXEC, 0666);
+  int fd = open(host.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
   if (fd < 0) return -1;
   // Truncation waits for the lock, so a file held by another process is
   // never emptied under its feet.
-  if (IsFolder(fd) || (lock != -1 && !Lock(fd, lock)) || (truncate && ftruncate(fd, 0) != 0)) {
+  if (!IsRegularFile(fd) || (lock != -1 && !Lock(fd, lock)) || (truncate && ftruncate(fd, 0) != 0)) {
     close(fd);
     return -1;
   }
@@ -424,7 +430,9 @@ bool MakeFolder(std::string_view path) {
 }
 
 std::uint32_t AttributesOf(const struct stat& st) {
-  std::uint32_t attributes = S_ISDIR(st.st_mode) ? kAttrDirectory : kAttrArchive;
+  std::uint32_t attributes = S_ISDIR(st.st_mode)   ? kAttrDirectory
+                             : S_ISREG(st.st_mode) ? kAttrArchive
+                                                   : kAttrDevice;
   if ((st.st_mode & S_IWUSR) == 0) attributes |= kAttrReadOnly;
   return attributes;
 }
