@@ -257,3 +257,5 @@ int AddKnownFileToArchive(std::string_view path, const ZipEntryCheck& expected) 
   }
   return result;
 }
+
+const std::vector<ZipEntryCheck>& ArchiveEntries() { return state.entries; }

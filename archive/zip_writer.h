@@ -69,6 +69,10 @@ int FileEntryCheck(std::string_view path, ZipEntryCheck* out);
 // CloseArchive fails; a file that has gone counts too.
 int AddKnownFileToArchive(std::string_view path, const ZipEntryCheck& expected);
 
+// The entries begun in the open archive, in order: each one's name and the
+// size and CRC-32 of the bytes read into it. Empty when no archive is open.
+const std::vector<ZipEntryCheck>& ArchiveEntries();
+
 // Reads the archive at `path` with minizip's reader and inflates every
 // entry. 0 when it holds exactly the expected entries, in order, each with
 // its name, size and CRC-32 (the directory's and that of the bytes actually

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -304,6 +305,11 @@ enum class Op {
 // Makes the Nth call of `op` from now fail (1 = the next one); 0 disarms.
 // With `sticky`, that call and every later one fail.
 void FailNthCall(Op op, long n, bool sticky = false);
+// Runs `hook` at the Nth call of `op` from now, before the call does its
+// work (as another program would act at that moment: change a file that is
+// being read, say); with `sticky`, at that call and every later one. 0
+// disarms.
+void HookNthCall(Op op, long n, std::function<void()> hook, bool sticky = false);
 // Calls of `op` since the last ResetFaults.
 long CallCount(Op op);
 // Total milliseconds asked of PauseMs since the last ResetFaults.
