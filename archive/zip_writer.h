@@ -59,7 +59,8 @@ struct ZipEntryCheck {
   std::uint32_t crc = 0;
 };
 
-// Reads a whole file for its entry name (keepPath 0), size and CRC-32. 0 on
+// Reads a whole file for its entry name (keepPath 0), size and CRC-32,
+// whatever others do with it meanwhile (as a copy reads its source). 0 on
 // success; -1 when it cannot be opened or read (`out` is then undefined).
 int FileEntryCheck(std::string_view path, ZipEntryCheck* out);
 

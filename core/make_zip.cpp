@@ -65,9 +65,9 @@ bool stageScreenshot(ZipEntryCheck* check) {
   AppState& s = app();
   if (isChecked(kJpegBox)) {
     s.stagedScreenName = s.archiveName + ".jpg";
-    s.stagingOk = SaveImageSlot(2, zipFolder() + s.stagedScreenName, JpegEncoderTag) != 0 &&
-                  (!isChecked(kScreenBox) ||
-                   FileEntryCheck(zipFolder() + s.stagedScreenName, check) == 0);
+    s.stagingOk =
+        SaveImageSlot(2, zipFolder() + s.stagedScreenName, JpegEncoderTag) != 0 &&
+        (!isChecked(kScreenBox) || FileEntryCheck(zipFolder() + s.stagedScreenName, check) == 0);
   } else {
     s.stagedScreenName = s.archiveName + ".bmp";
     s.stagingOk = stageCopy(s.workDir + "Screens\\" + s.screenName,

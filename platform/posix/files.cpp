@@ -141,7 +141,8 @@ int OpenHost(const std::string& host, OpenMode mode) {
   if (fd < 0) return -1;
   // Truncation waits for the lock, so a file held by another process is
   // never emptied under its feet.
-  if (!IsRegularFile(fd) || (lock != -1 && !Lock(fd, lock)) || (truncate && ftruncate(fd, 0) != 0)) {
+  if (!IsRegularFile(fd) || (lock != -1 && !Lock(fd, lock)) ||
+      (truncate && ftruncate(fd, 0) != 0)) {
     close(fd);
     return -1;
   }

@@ -41,7 +41,7 @@ struct CleanCounts {
   long jpegWrites = 0;  // writes of the JPEG encoder alone
   long checkReads = 0;  // reads that note what the two staged copies hold
   long pauses = 0;
-  std::string jpeg;     // the staged JPEG as the archive holds it
+  std::string jpeg;  // the staged JPEG as the archive holds it
 };
 
 struct Row {
@@ -275,14 +275,38 @@ TEST_F(MakeZipFaultTest, AFileThatChangesWhileCopiedOrPackedIsTakenWholeOrIsAnEr
   // and the reads of the staged screenshot, its source and the staged game.
   // The track's last chunk is followed by the pause before the last one.
   const ChangeRow rows[] = {
-      {"saved game changed once after its copy", Op::kOpen, 5, "Saves/Race1.gam", false, kAll,
-       kOk, {kZip}},
-      {"saved game changed after each copy", Op::kOpen, 5, "Saves/Race1.gam", true,
-       kGameNotCopied, "Error", {kBmp, kGam}},
-      {"track changed once while packed", Op::kPause, bmp.pauses - 1, "Tracks/Hills/Oakfield.trk",
-       false, kAll, kOk, {kZip}},
-      {"track changed each time it is packed", Op::kPause, bmp.pauses - 1,
-       "Tracks/Hills/Oakfield.trk", true, kNotArchived, "Error", {kBmp, kGam}},
+      {"saved game changed once after its copy",
+       Op::kOpen,
+       5,
+       "Saves/Race1.gam",
+       false,
+       kAll,
+       kOk,
+       {kZip}},
+      {"saved game changed after each copy",
+       Op::kOpen,
+       5,
+       "Saves/Race1.gam",
+       true,
+       kGameNotCopied,
+       "Error",
+       {kBmp, kGam}},
+      {"track changed once while packed",
+       Op::kPause,
+       bmp.pauses - 1,
+       "Tracks/Hills/Oakfield.trk",
+       false,
+       kAll,
+       kOk,
+       {kZip}},
+      {"track changed each time it is packed",
+       Op::kPause,
+       bmp.pauses - 1,
+       "Tracks/Hills/Oakfield.trk",
+       true,
+       kNotArchived,
+       "Error",
+       {kBmp, kGam}},
   };
   for (const ChangeRow& row : rows) {
     SCOPED_TRACE(row.label);
@@ -326,9 +350,9 @@ TEST_F(MakeZipFaultTest, ErrorAlwaysLeavesTheEarlierArchiveAsItWas) {
     return calls;
   };
   const std::pair<Op, const char*> kinds[] = {
-      {Op::kOpen, "open"},     {Op::kRead, "read"},     {Op::kWrite, "write"},
-      {Op::kClose, "close"},   {Op::kCopy, "copy"},     {Op::kDelete, "delete"},
-      {Op::kRename, "rename"}, {Op::kFlush, "flush"},   {Op::kAllocate, "allocate"},
+      {Op::kOpen, "open"},     {Op::kRead, "read"},   {Op::kWrite, "write"},
+      {Op::kClose, "close"},   {Op::kCopy, "copy"},   {Op::kDelete, "delete"},
+      {Op::kRename, "rename"}, {Op::kFlush, "flush"}, {Op::kAllocate, "allocate"},
   };
   for (const auto& [op, label] : kinds) {
     const long calls = run(op, 0);
