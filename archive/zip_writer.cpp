@@ -231,7 +231,7 @@ int CloseArchive() {
 }
 
 int FileEntryCheck(std::string_view path, ZipEntryCheck* out) {
-  platform::File* file = platform::OpenFile(path, platform::OpenMode::kReadDenyWrite);
+  platform::File* file = platform::OpenFile(path, platform::OpenMode::kReadAny);
   if (file == nullptr) return -1;
   std::unique_ptr<char[]> buffer(new (std::nothrow) char[kChunkBytes]);
   *out = ZipEntryCheck{ZipEntryName(path, 0), 0, 0};
@@ -257,3 +257,5 @@ int AddKnownFileToArchive(std::string_view path, const ZipEntryCheck& expected) 
   }
   return result;
 }
+
+const std::vector<ZipEntryCheck>& ArchiveEntries() { return state.entries; }

@@ -59,7 +59,8 @@ struct ZipEntryCheck {
   std::uint32_t crc = 0;
 };
 
-// Reads a whole file for its entry name (keepPath 0), size and CRC-32. 0 on
+// Reads a whole file for its entry name (keepPath 0), size and CRC-32,
+// whatever others do with it meanwhile (as a copy reads its source). 0 on
 // success; -1 when it cannot be opened or read (`out` is then undefined).
 int FileEntryCheck(std::string_view path, ZipEntryCheck* out);
 
@@ -68,6 +69,10 @@ int FileEntryCheck(std::string_view path, ZipEntryCheck* out);
 // `expected` (name, size and CRC-32), the archive counts as incomplete and
 // CloseArchive fails; a file that has gone counts too.
 int AddKnownFileToArchive(std::string_view path, const ZipEntryCheck& expected);
+
+// The entries begun in the open archive, in order: each one's name and the
+// size and CRC-32 of the bytes read into it. Empty when no archive is open.
+const std::vector<ZipEntryCheck>& ArchiveEntries();
 
 // Reads the archive at `path` with minizip's reader and inflates every
 // entry. 0 when it holds exactly the expected entries, in order, each with

@@ -140,8 +140,8 @@ struct TrackRecord {
 TrackRecord parseTrackFile(const std::uint8_t* data, std::int64_t size, std::int8_t blockIndex);
 
 // False for a track path that leaves the Tracks folder (a ".." component,
-// or dots and spaces holding two dots) or holds ":"; such a path names no
-// track file.
+// or dots and spaces holding two dots), holds ":", or whose last part names
+// a Windows device (namesWindowsDevice); such a path names no track file.
 bool staysInsideTracks(std::string_view path);
 
 // Archive name.

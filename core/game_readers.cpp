@@ -13,6 +13,7 @@
 #include <string_view>
 
 #include "core/app.h"
+#include "core/zip_folder.h"
 
 namespace {
 
@@ -93,7 +94,9 @@ bool loadIntoBuffer(const std::string& path) {
 // A stored track path comes from a file anyone could have written: one
 // that climbs out of Tracks (a ".." component; Windows also takes ". ." and
 // "..." that way) or names a drive or stream (":") must not make the tool
-// read or pack a file from elsewhere.
+// read or pack a file from elsewhere. Nor may its last part name a device:
+// Windows would open the console for "Tracks\Con.trk", and could not unpack
+// an entry of that name as a file.
 bool staysInsideTracks(std::string_view path) {
   if (path.find(':') != std::string_view::npos) return false;
   std::size_t start = 0;
@@ -103,6 +106,7 @@ bool staysInsideTracks(std::string_view path) {
     const std::string_view part = path.substr(start, end - start);
     const bool dotsOnly = part.find_first_not_of(". ") == std::string_view::npos;
     if (dotsOnly && std::count(part.begin(), part.end(), '.') >= 2) return false;
+    if (end == path.size() && namesWindowsDevice(part)) return false;
     start = end + 1;
   }
   return true;

@@ -41,64 +41,92 @@ void pauseWithCaption(std::string_view caption) {
   platform::PauseMs(kStagePauseMs);
 }
 
+// Copies a game file into the zip folder; when it is to be packed, notes
+// what the copy holds. The game may still be writing the file, so the
+// source is read again after the copy and must hold the same bytes (by size
+// and CRC-32: time stamps are too coarse on some file systems); when it does
+// not, it is copied once more. False when the copy fails, cannot be read
+// back, or the source changed during both copies.
+bool stageCopy(const std::string& source, const std::string& staged, bool packed,
+               ZipEntryCheck* check) {
+  for (int copies = 0; copies < 2; ++copies) {
+    if (CopyFileOver(source, staged) == 0) return false;
+    if (!packed) return true;
+    ZipEntryCheck now;
+    if (FileEntryCheck(staged, check) != 0 || FileEntryCheck(source, &now) != 0) return false;
+    if (now.size == check->size && now.crc == check->crc) return true;
+  }
+  return false;
+}
+
 // The screenshot goes into the zip folder as a JPEG made from the
 // full-size image, or as a byte copy of the file.
-bool stageScreenshot() {
+bool stageScreenshot(ZipEntryCheck* check) {
   AppState& s = app();
   if (isChecked(kJpegBox)) {
     s.stagedScreenName = s.archiveName + ".jpg";
-    s.stagingOk = SaveImageSlot(2, zipFolder() + s.stagedScreenName, JpegEncoderTag) != 0;
+    s.stagingOk =
+        SaveImageSlot(2, zipFolder() + s.stagedScreenName, JpegEncoderTag) != 0 &&
+        (!isChecked(kScreenBox) || FileEntryCheck(zipFolder() + s.stagedScreenName, check) == 0);
   } else {
     s.stagedScreenName = s.archiveName + ".bmp";
-    s.stagingOk =
-        CopyFileOver(s.workDir + "Screens\\" + s.screenName, zipFolder() + s.stagedScreenName) != 0;
+    s.stagingOk = stageCopy(s.workDir + "Screens\\" + s.screenName,
+                            zipFolder() + s.stagedScreenName, isChecked(kScreenBox), check);
   }
   return s.stagingOk;
 }
 
-// Notes what a staged copy holds when it is to be packed; false when it
-// cannot be read back.
-bool checkStaged(int checkBox, const std::string& name, ZipEntryCheck* check) {
-  return !isChecked(checkBox) || FileEntryCheck(zipFolder() + name, check) == 0;
+// Packs the track file straight from Tracks (a missing one is left out
+// silently), then reads it again: false when it no longer holds what its
+// entry holds, as when the game wrote it meanwhile.
+bool packTrack() {
+  const std::string& track = app().trackFile;
+  const std::size_t before = ArchiveEntries().size();
+  AddFileToArchive(track, 0);
+  if (ArchiveEntries().size() == before) return true;
+  const ZipEntryCheck packed = ArchiveEntries().back();
+  ZipEntryCheck now;
+  return FileEntryCheck(track, &now) == 0 && now.size == packed.size && now.crc == packed.crc;
 }
 
+enum class Packed { kDone, kFailed, kTrackChanged };
+
 // Writes the archive with the checked items, in the order screenshot, saved
-// game, track. A missing track file is left out silently; a staged copy
-// that is gone or no longer holds what was staged makes the archive
-// incomplete. The archive is written under a temporary name and takes its
-// own name in one step only once it is finished and read back intact: an
-// archive that could not be finished is removed, and an earlier archive of
-// the same name stays as it was until the new one replaces it whole (the
-// staged copies stay on failure).
-bool packArchive(const StagedChecks& checks, int temporariesKept) {
+// game, track. A staged copy that is gone or no longer holds what was
+// staged makes the archive incomplete. The archive is written under a
+// temporary name and takes its own name in one step only once it is
+// finished and read back intact: an archive that could not be finished is
+// removed, and an earlier archive of the same name stays as it was until
+// the new one replaces it whole (the staged copies stay on failure).
+Packed packArchive(const StagedChecks& checks, int temporariesKept) {
   const AppState& s = app();
   const std::string temporary = createTemporaryArchive(zipFolder(), temporariesKept);
-  if (temporary.empty()) return false;
+  if (temporary.empty()) return Packed::kFailed;
   if (isChecked(kScreenBox)) AddKnownFileToArchive(zipFolder() + s.stagedScreenName, checks.screen);
   if (isChecked(kGameBox)) AddKnownFileToArchive(zipFolder() + s.stagedSaveName, checks.save);
-  if (isChecked(kTrackBox)) AddFileToArchive(s.trackFile, 0);
-  if (CloseArchive() < 0 || MoveFileOver(temporary, s.archivePath) == 0) {
-    RemoveFile(temporary);
-    return false;
-  }
-  return true;
+  const bool trackKept = !isChecked(kTrackBox) || packTrack();
+  const bool closed = CloseArchive() >= 0;
+  if (closed && trackKept && MoveFileOver(temporary, s.archivePath) != 0) return Packed::kDone;
+  RemoveFile(temporary);
+  return closed && !trackKept ? Packed::kTrackChanged : Packed::kFailed;
 }
 
 // The stages after the first caption; false as soon as one fails.
 bool runStages(int temporariesKept) {
   AppState& s = app();
   StagedChecks checks;
-  if (!stageScreenshot() || !checkStaged(kScreenBox, s.stagedScreenName, &checks.screen)) {
-    return false;
-  }
+  if (!stageScreenshot(&checks.screen)) return false;
   pauseWithCaption("Wait ");
-  if (CopyFileOver(s.workDir + "Saves\\" + s.saveName, zipFolder() + s.stagedSaveName) == 0 ||
-      !checkStaged(kGameBox, s.stagedSaveName, &checks.save)) {
+  if (!stageCopy(s.workDir + "Saves\\" + s.saveName, zipFolder() + s.stagedSaveName,
+                 isChecked(kGameBox), &checks.save)) {
     return false;
   }
   s.archivePath = zipFolder() + s.archiveName + ".zip";
   pauseWithCaption(" Wait");
-  if (!packArchive(checks, temporariesKept)) return false;
+  // A track file that changed while it was packed is packed once more.
+  Packed packed = packArchive(checks, temporariesKept);
+  if (packed == Packed::kTrackChanged) packed = packArchive(checks, temporariesKept);
+  if (packed != Packed::kDone) return false;
   pauseWithCaption("Wait ");
   // The staged copies are removed only once the archive holds them.
   RemoveFile(zipFolder() + s.stagedScreenName);

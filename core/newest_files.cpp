@@ -13,13 +13,14 @@ constexpr std::string_view kAutosaveName = "Autosave.gam";
 
 // Fills `list` with the files of workDir + folder matching `pattern`, newest
 // stamp first; equal stamps keep the order the scan delivered them in.
-// Folders are skipped. False when the folder cannot be scanned.
+// Only regular files are candidates: folders, pipes and devices (also
+// through a link) are skipped. False when the folder cannot be scanned.
 bool listNewestFirst(std::string_view folder, std::string_view pattern,
                      SortedList<FileEntry>& list) {
   list.clear();
   if (!DirectoryScan::start(kScan, app().workDir + std::string(folder), pattern)) return false;
   while (DirectoryScan::next(kScan)) {
-    if (DirectoryScan::entryType(kScan) == 2) continue;
+    if (DirectoryScan::entryType(kScan) != 1) continue;
     FileEntry* entry = list.add();
     entry->name = DirectoryScan::entryName(kScan);
     entry->stamp = DateToText(kStampMask, DirectoryScan::entryDate(kScan, 2));

@@ -60,6 +60,10 @@ std::string unpackedForm(std::string_view name) {
 
 }  // namespace
 
+bool namesWindowsDevice(std::string_view name) {
+  return isDeviceName(name) || isDeviceName(unpackedForm(name));
+}
+
 bool isUsableArchiveName(std::string_view name) {
   for (const char c : name) {
     if (static_cast<unsigned char>(c) < 0x20 || std::strchr("\\/:*?\"<>|", c) != nullptr) {
@@ -68,7 +72,7 @@ bool isUsableArchiveName(std::string_view name) {
   }
   // The screenshot and the saved game are packed under this name too, and
   // must not unpack as a device.
-  return !isDeviceName(name) && !isDeviceName(unpackedForm(name));
+  return !namesWindowsDevice(name);
 }
 
 platform::File* takeActionLock(const std::string& zipFolder) {

@@ -14,14 +14,19 @@ constexpr const char* kActionLockName = "~lapbundle.lock";
 // has no number. Every name of that form is the program's own.
 constexpr const char* kTemporaryPattern = "~lapbundle*.tmp";
 
+// Whether a file name (Windows-1252, no folder) names a Windows device
+// (CON, PRN, AUX, NUL, CONIN$, CONOUT$, COM1-9, LPT1-9 and COM/LPT with a
+// superscript 1-3), in any case, alone or before a dot, also with blanks
+// before that dot, also once its characters take the forms entry names give
+// them ("C\x9Cn" unpacks as "Con"). Windows opens the device for such a
+// name, and cannot unpack an entry of that name as a file.
+bool namesWindowsDevice(std::string_view name);
+
 // Whether the name field's text may name the archive and its staged copies:
 // a plain file name inside the zip folder that Windows can create and unpack
 // as a file. It refuses separators, the characters Windows refuses in names,
-// control characters and the names of Windows devices (CON, PRN, AUX, NUL,
-// CONIN$, CONOUT$, COM1-9, LPT1-9 and COM/LPT with a superscript 1-3), in
-// any case, alone or before a dot, also with blanks before that dot, also
-// once the name's characters take the forms its entry names give them
-// ("C\x9Cn" unpacks as "Con"). The empty name is fine (".zip").
+// control characters and device names (namesWindowsDevice). The empty name
+// is fine (".zip").
 bool isUsableArchiveName(std::string_view name);
 
 // Takes the action lock of the folder (a program path ending in "\"). While

@@ -5,6 +5,8 @@
 
 #include <array>
 #include <chrono>
+#include <functional>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -14,7 +16,14 @@ struct OpCounter {
   long calls = 0;
   long failAt = 0;  // absolute call number that fails; 0 = none
   bool sticky = false;
+  long hookAt = 0;  // absolute call number that runs the hook; 0 = none
+  bool hookSticky = false;
+  std::function<void()> hook;
 };
+
+bool Due(long calls, long at, bool sticky) {
+  return at != 0 && (calls == at || (sticky && calls > at));
+}
 
 std::array<OpCounter, static_cast<int>(Op::kCount)> counters;
 long long pausedMs = 0;
@@ -33,14 +42,21 @@ bool CallFails(Op op) {
   OpCounter& c = Counter(op);
   ++c.calls;
   if (recording) recorded.push_back(op);
-  if (c.failAt == 0) return false;
-  return c.calls == c.failAt || (c.sticky && c.calls > c.failAt);
+  if (Due(c.calls, c.hookAt, c.hookSticky) && c.hook) c.hook();
+  return Due(c.calls, c.failAt, c.sticky);
 }
 
 void FailNthCall(Op op, long n, bool sticky) {
   OpCounter& c = Counter(op);
   c.failAt = n > 0 ? c.calls + n : 0;
   c.sticky = sticky;
+}
+
+void HookNthCall(Op op, long n, std::function<void()> hook, bool sticky) {
+  OpCounter& c = Counter(op);
+  c.hookAt = n > 0 ? c.calls + n : 0;
+  c.hookSticky = sticky;
+  c.hook = std::move(hook);
 }
 
 long CallCount(Op op) { return Counter(op).calls; }

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -98,10 +99,13 @@ bool FileTimeToLocal(FileTime utc, LocalTime* out);
 constexpr std::uint32_t kAttrReadOnly = 0x01;
 constexpr std::uint32_t kAttrDirectory = 0x10;
 constexpr std::uint32_t kAttrArchive = 0x20;
+// Neither a regular file nor a folder (a pipe, a device): nothing to read.
+constexpr std::uint32_t kAttrDevice = 0x40;
 constexpr std::uint32_t kInvalidAttributes = 0xFFFFFFFFu;
 
-// The attribute word of a path: 0x20 for a regular file, 0x10 for a folder,
-// plus 0x01 when the owner may not write it. kInvalidAttributes if missing.
+// The attribute word of a path (links followed): 0x20 for a regular file,
+// 0x10 for a folder, 0x40 for anything else, plus 0x01 when the owner may
+// not write it. kInvalidAttributes if missing.
 std::uint32_t FileAttributes(std::string_view path);
 
 struct FileInfo {
@@ -153,7 +157,8 @@ enum class OpenMode {
 // (a virus scanner opens each file that was just written) before it fails.
 constexpr int kHeldRetryMs = 2000;
 
-// Opens a file (never a folder). nullptr on failure.
+// Opens a regular file (never a folder, a pipe or a device; the open itself
+// never waits for a pipe's other end). nullptr on failure.
 File* OpenFile(std::string_view path, OpenMode mode);
 // Reads up to `count` bytes at the current position. Bytes read, 0 at the
 // end, -1 on error.
@@ -300,6 +305,11 @@ enum class Op {
 // Makes the Nth call of `op` from now fail (1 = the next one); 0 disarms.
 // With `sticky`, that call and every later one fail.
 void FailNthCall(Op op, long n, bool sticky = false);
+// Runs `hook` at the Nth call of `op` from now, before the call does its
+// work (as another program would act at that moment: change a file that is
+// being read, say); with `sticky`, at that call and every later one. 0
+// disarms.
+void HookNthCall(Op op, long n, std::function<void()> hook, bool sticky = false);
 // Calls of `op` since the last ResetFaults.
 long CallCount(Op op);
 // Total milliseconds asked of PauseMs since the last ResetFaults.

@@ -93,7 +93,9 @@ std::string entryName(int n) {
 int entryType(int n) {
   const Scan* scan = scans().get(n);
   if (scan == nullptr) return 0;
-  return (scan->current.attributes & platform::kAttrDirectory) != 0 ? 2 : 1;
+  const std::uint32_t attributes = scan->current.attributes;
+  if ((attributes & platform::kAttrDirectory) != 0) return 2;
+  return (attributes & platform::kAttrDevice) != 0 ? 3 : 1;
 }
 
 DateValue entryDate(int n, int which) {

@@ -87,7 +87,8 @@ int start(int n, std::string_view folder, std::string_view pattern);
 int next(int n);
 // The current entry's name (empty for a number without a scan).
 std::string entryName(int n);
-// 2 for a folder, 1 for a file, 0 for a number without a scan.
+// 2 for a folder, 1 for a regular file, 3 for anything else (a pipe, a
+// device, also through a link), 0 for a number without a scan.
 int entryType(int n);
 // which 2: last write, 1: last access, other: creation; 0 without a scan.
 DateValue entryDate(int n, int which);

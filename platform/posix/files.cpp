@@ -37,9 +37,15 @@ bool Lock(int fd, short type) {
 // in a row give up.
 constexpr int kLockTries = 100;
 
-bool IsFolder(int fd) {
+// Whether an open file is a regular one, which alone is ever read or
+// written: a pipe or a device (a link to /dev/zero, say) would block or
+// never end. Such a file is opened without blocking first; a regular one
+// then goes back to blocking reads and writes.
+bool IsRegularFile(int fd) {
   struct stat st;
-  return fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  const int flags = fcntl(fd, F_GETFL);
+  return flags != -1 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
 }
 
 // Whether this process alone has the file open: a write lease is granted
@@ -131,11 +137,12 @@ int OpenHost(const std::string& host, OpenMode mode) {
       flags = O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW, lock = F_WRLCK;
       break;
   }
-  int fd = open(host.c_str(), flags | O_CLOEXEC, 0666);
+  int fd = open(host.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
   if (fd < 0) return -1;
   // Truncation waits for the lock, so a file held by another process is
   // never emptied under its feet.
-  if (IsFolder(fd) || (lock != -1 && !Lock(fd, lock)) || (truncate && ftruncate(fd, 0) != 0)) {
+  if (!IsRegularFile(fd) || (lock != -1 && !Lock(fd, lock)) ||
+      (truncate && ftruncate(fd, 0) != 0)) {
     close(fd);
     return -1;
   }
@@ -270,14 +277,29 @@ void WriteOutGradually(int fd) {
   }
 }
 
-// Forces a file's or a folder's contents to the disk. A file system that
-// cannot flush a folder (EINVAL) has nothing to wait for.
-bool FlushHost(const std::string& host, int flags) {
+// Forces a file's contents to the disk.
+bool FlushHostFile(const std::string& host) {
   if (CallFails(Op::kFlush)) return false;
-  const int fd = open(host.c_str(), flags | O_NOFOLLOW | O_CLOEXEC);
+  const int fd = open(host.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0) return false;
   WriteOutGradually(fd);
   const bool flushed = fsync(fd) == 0 || errno == EINVAL;
+  return (close(fd) == 0) && flushed;
+}
+
+// Opens the folder a rename is about to happen in, to flush its entries
+// once the rename is done. A folder reached through a link is the user's
+// choice (archives kept on another disk) and is followed. -1 on failure.
+int OpenFolderToFlush(const std::string& host) {
+  if (CallFails(Op::kOpen)) return -1;
+  return open(host.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+// Forces the entries of a folder opened by OpenFolderToFlush to the disk
+// and closes it. Only a failing disk makes this fail: a file system that
+// cannot flush a folder (EINVAL) has nothing to wait for.
+bool FlushFolderAndClose(int fd) {
+  const bool flushed = !CallFails(Op::kFlush) && (fsync(fd) == 0 || errno == EINVAL);
   return (close(fd) == 0) && flushed;
 }
 
@@ -323,12 +345,24 @@ bool ReplaceFileWith(std::string_view from, std::string_view to) {
   }
   // The new file's blocks reach the disk before its name does, and the name
   // before the call reports success: after a power cut the folder holds the
-  // earlier file or the whole new one, never a short one.
-  if (!FlushHost(source, O_RDONLY) || CallFails(Op::kRename)) return false;
+  // earlier file or the whole new one, never a short one. Everything that
+  // can fail for another reason than the disk itself (opening the folder
+  // too) is done before the rename, so a failure while `to` is already the
+  // new file can only mean a failing disk.
+  const int folder = OpenFolderToFlush(FolderOf(target));
+  if (folder < 0) return false;
+  if (!FlushHostFile(source) || CallFails(Op::kRename)) {
+    close(folder);
+    return false;
+  }
   const int replaced = OpenForRelease(target);
   const bool renamed = rename(source.c_str(), target.c_str()) == 0;
   CloseReleased(replaced);
-  return renamed && FlushHost(FolderOf(target), O_RDONLY | O_DIRECTORY);
+  if (!renamed) {
+    close(folder);
+    return false;
+  }
+  return FlushFolderAndClose(folder);
 }
 
 bool DeleteFileAt(std::string_view path) {
@@ -397,7 +431,9 @@ bool MakeFolder(std::string_view path) {
 }
 
 std::uint32_t AttributesOf(const struct stat& st) {
-  std::uint32_t attributes = S_ISDIR(st.st_mode) ? kAttrDirectory : kAttrArchive;
+  std::uint32_t attributes = S_ISDIR(st.st_mode)   ? kAttrDirectory
+                             : S_ISREG(st.st_mode) ? kAttrArchive
+                                                   : kAttrDevice;
   if ((st.st_mode & S_IWUSR) == 0) attributes |= kAttrReadOnly;
   return attributes;
 }

@@ -21,8 +21,8 @@ bool EqualFolded(std::string_view a, std::string_view b);
 // case-insensitively. "*.*" matches every name.
 bool WildcardMatch(std::string_view pattern, std::string_view name);
 
-// The attribute word of a file's status: 0x20 for a file, 0x10 for a
-// folder, plus 0x01 when the owner may not write it.
+// The attribute word of a file's status: 0x20 for a regular file, 0x10 for
+// a folder, 0x40 for anything else, plus 0x01 when the owner may not write it.
 std::uint32_t AttributesOf(const struct stat& st);
 
 struct File;

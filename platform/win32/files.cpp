@@ -124,6 +124,10 @@ bool RemoveName(const std::string& path) {
   return RetryWhileHeld([&] { return DeleteOnce(path); });
 }
 
+// Whether an open handle is a file on a disk: a name that opens the console,
+// a pipe or another device (CON, NUL, COM1) is never read or written.
+bool OnDisk(HANDLE handle) { return GetFileType(handle) == FILE_TYPE_DISK; }
+
 // Opens a file (folders fail: no FILE_FLAG_BACKUP_SEMANTICS). Truncation
 // happens on the open handle rather than through CREATE_ALWAYS, which would
 // also reset the file's attributes and fails on hidden files.
@@ -135,7 +139,7 @@ HANDLE OpenHandle(const std::string& path, OpenMode mode) {
   HANDLE handle = CreateFileA(path.c_str(), flags.access, flags.share, nullptr, flags.disposition,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return INVALID_HANDLE_VALUE;
-  if (flags.truncate && !SetEndOfFile(handle)) {
+  if (!OnDisk(handle) || (flags.truncate && !SetEndOfFile(handle))) {
     CloseHandle(handle);
     return INVALID_HANDLE_VALUE;
   }
@@ -262,7 +266,7 @@ bool CopyServed(const std::string& source, const std::string& target) {
                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
   if (in == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION info;
-  HANDLE out = GetFileInformationByHandle(in, &info) && RemoveName(target)
+  HANDLE out = OnDisk(in) && GetFileInformationByHandle(in, &info) && RemoveName(target)
                    ? CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                  FILE_ATTRIBUTE_NORMAL, nullptr)
                    : INVALID_HANDLE_VALUE;
@@ -443,8 +447,9 @@ bool MakeFolder(std::string_view path) {
 }
 
 std::uint32_t ProgramAttributes(DWORD hostAttributes) {
-  std::uint32_t attributes =
-      (hostAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? kAttrDirectory : kAttrArchive;
+  std::uint32_t attributes = (hostAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? kAttrDirectory
+                             : (hostAttributes & FILE_ATTRIBUTE_DEVICE) != 0  ? kAttrDevice
+                                                                              : kAttrArchive;
   if ((hostAttributes & FILE_ATTRIBUTE_READONLY) != 0) attributes |= kAttrReadOnly;
   return attributes;
 }
@@ -481,8 +486,7 @@ bool FileIdentity(std::string_view path, std::string* out) {
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION info;
-  const bool known = GetFileType(handle) == FILE_TYPE_DISK &&
-                     GetFileInformationByHandle(handle, &info) != 0;
+  const bool known = OnDisk(handle) && GetFileInformationByHandle(handle, &info) != 0;
   CloseHandle(handle);
   if (!known) return false;
   *out = std::to_string(info.dwVolumeSerialNumber) + ":" +

@@ -278,7 +278,7 @@ TEST_F(RaceTest, TrackPathLeavingTracksCountsAsNoTrackFile) {
   track.put32(4, 32).put32(28, 4321);
   folder.write("Saves/Outside.trk", track.bytes());
   for (const char* path : {"\\..\\Saves\\Outside", "\\Hills/../../Saves/Outside", "\\. .\\Saves\\Outside",
-                           "\\C:\\Outside"}) {
+                           "\\C:\\Outside", "\\Hills\\Con", "\\nul", "\\C\x9Cn"}) {
     SCOPED_TRACE(path);
     app().trackPath = path;
     app().trackFile = "stale";

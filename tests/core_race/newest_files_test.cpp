@@ -1,4 +1,6 @@
 // Choice of the newest screenshot and saved game.
+#include <unistd.h>
+
 #include <string>
 #include <vector>
 
@@ -9,9 +11,12 @@ namespace {
 // 2012-10-05 14:03:00 UTC.
 constexpr long long kBase = 1349445780;
 
+// Entries that are no regular file, newer than every other.
+constexpr long long kFolder = -1, kDeviceLink = -2;
+
 struct Entry {
   std::string name;
-  long long time;  // UTC seconds; -1 makes a folder of that name
+  long long time;  // UTC seconds, or kFolder, kDeviceLink
 };
 
 void writeEntries(const TempFolder& folder, const std::string& sub,
@@ -19,8 +24,10 @@ void writeEntries(const TempFolder& folder, const std::string& sub,
   folder.makeFolder(sub);
   for (const Entry& e : entries) {
     const std::string relative = sub + "/" + e.name;
-    if (e.time < 0) {
+    if (e.time == kFolder) {
       folder.makeFolder(relative);
+    } else if (e.time == kDeviceLink) {
+      ASSERT_EQ(symlink("/dev/zero", folder.hostPath(relative).c_str()), 0);
     } else {
       folder.write(relative, "x");
       folder.setTime(relative, e.time);
@@ -57,6 +64,9 @@ INSTANTIATE_TEST_SUITE_P(
         SaveRow{"autosave_only", {{"Autosave.gam", kBase}}, ""}, SaveRow{"none", {}, ""},
         SaveRow{"only_folders", {{"a.gam", -1}, {"Autosave.gam", -1}}, ""},
         SaveRow{"folder_newer_than_file", {{"new.gam", -1}, {"old.gam", kBase}}, "old.gam"},
+        SaveRow{"device_link_newer_than_file",
+                {{"Race2.gam", kDeviceLink}, {"Race1.gam", kBase}},
+                "Race1.gam"},
         // Next after the autosave is taken whatever its name.
         SaveRow{"autosave_then_days_older",
                 {{"B.gam", kBase - 86400 * 3}, {"Autosave.gam", kBase}, {"A.gam", kBase - 86400}},

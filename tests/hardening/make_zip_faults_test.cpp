@@ -3,6 +3,8 @@
 // stays in the zip folder, and that no file in Saves, Screens or Tracks was
 // touched. Nothing the user had may be lost, and no broken archive may be
 // reported as made.
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <functional>
@@ -38,7 +40,8 @@ struct CleanCounts {
   long closes = 0;
   long jpegWrites = 0;  // writes of the JPEG encoder alone
   long checkReads = 0;  // reads that note what the two staged copies hold
-  std::string jpeg;     // the staged JPEG as the archive holds it
+  long pauses = 0;
+  std::string jpeg;  // the staged JPEG as the archive holds it
 };
 
 struct Row {
@@ -112,6 +115,7 @@ class MakeZipFaultTest : public HardeningTest {
     pressAndEnd();
     counts.writes = platform::CallCount(Op::kWrite);
     counts.closes = platform::CallCount(Op::kClose);
+    counts.pauses = platform::CallCount(Op::kPause);
     EXPECT_EQ(headless::ControlAt(5).text, kOk);
     std::vector<ZipEntry> entries;
     if (jpeg && ReadZip(zipPath(kZip), &entries) && !entries.empty()) counts.jpeg = entries[0].data;
@@ -177,11 +181,11 @@ TEST_F(MakeZipFaultTest, EveryFailureRowShowsErrorAndKeepsWhatItMade) {
        kGameNotCopied,
        "Error",
        {kJpg}},
-      // After the lock and the read-back of the two staged copies; every
-      // name tried for the archive fails.
+      // After the lock, and the read-back of the two staged copies and of
+      // their sources; every name tried for the archive fails.
       {"archive creation fails",
        false,
-       [](const CleanCounts&) { platform::FailNthCall(Op::kOpen, 4, true); },
+       [](const CleanCounts&) { platform::FailNthCall(Op::kOpen, 6, true); },
        kNotArchived,
        "Error",
        {kBmp, kGam}},
@@ -205,7 +209,8 @@ TEST_F(MakeZipFaultTest, EveryFailureRowShowsErrorAndKeepsWhatItMade) {
        {kBmp, kGam}},
       {"a packed file cannot be read",
        false,
-       [](const CleanCounts& c) { platform::FailNthCall(Op::kRead, c.checkReads + 2); },
+       // Each staged copy and its source are read back before packing.
+       [](const CleanCounts& c) { platform::FailNthCall(Op::kRead, 2 * c.checkReads + 2); },
        kNotArchived,
        "Error",
        {kBmp, kGam}},
@@ -240,6 +245,135 @@ TEST_F(MakeZipFaultTest, EveryFailureRowShowsErrorAndKeepsWhatItMade) {
     expectNothingLost(jpeg.jpeg);
     if (row.status == kOk) expectCompleteArchive(row.jpeg, jpeg.jpeg);
     EXPECT_EQ(shutDown(false), 0);
+  }
+}
+
+// The game is still writing a file while the action copies or packs it: the
+// archive holds one whole version of it, or the action shows "Error".
+TEST_F(MakeZipFaultTest, AFileThatChangesWhileCopiedOrPackedIsTakenWholeOrIsAnError) {
+  const CleanCounts bmp = cleanRun(false);
+  int version = 0;
+  // Rewrites a file in place, with other bytes each time.
+  const auto rewrite = [this, &version](const char* relative) {
+    return [this, &version, relative] {
+      std::string bytes = folder_.read(relative);
+      bytes[bytes.size() / 2] = static_cast<char>(++version);
+      folder_.write(relative, bytes);
+    };
+  };
+  struct ChangeRow {
+    const char* label;
+    Op op;
+    long at;
+    const char* file;
+    bool everyTime;
+    Captions captions;
+    std::string status;
+    std::vector<std::string> leftInZip;
+  };
+  // The saved game is read again at the action's fifth open, after the lock
+  // and the reads of the staged screenshot, its source and the staged game.
+  // The track's last chunk is followed by the pause before the last one.
+  const ChangeRow rows[] = {
+      {"saved game changed once after its copy",
+       Op::kOpen,
+       5,
+       "Saves/Race1.gam",
+       false,
+       kAll,
+       kOk,
+       {kZip}},
+      {"saved game changed after each copy",
+       Op::kOpen,
+       5,
+       "Saves/Race1.gam",
+       true,
+       kGameNotCopied,
+       "Error",
+       {kBmp, kGam}},
+      {"track changed once while packed",
+       Op::kPause,
+       bmp.pauses - 1,
+       "Tracks/Hills/Oakfield.trk",
+       false,
+       kAll,
+       kOk,
+       {kZip}},
+      {"track changed each time it is packed",
+       Op::kPause,
+       bmp.pauses - 1,
+       "Tracks/Hills/Oakfield.trk",
+       true,
+       kNotArchived,
+       "Error",
+       {kBmp, kGam}},
+  };
+  for (const ChangeRow& row : rows) {
+    SCOPED_TRACE(row.label);
+    startGame(false);
+    platform::HookNthCall(row.op, row.at, rewrite(row.file), row.everyTime);
+    pressAndEnd();
+    platform::ResetFaults();
+    EXPECT_EQ(headless::TextHistory(50), row.captions);
+    EXPECT_EQ(headless::ControlAt(5).text, row.status);
+    std::vector<std::string> expected = row.leftInZip;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(FolderNames(folder_.hostPath("zip")), expected);
+    if (row.status == kOk) expectCompleteArchive(false, "");
+    EXPECT_EQ(shutDown(false), 0);
+  }
+}
+
+// The zip folder is a link to a folder elsewhere, as for a user who keeps
+// archives on another disk, and it holds an earlier archive of the name.
+// Each disk call of the action fails in turn: "Error" leaves the earlier
+// archive byte for byte, except when the folder's flush after the rename
+// fails (the disk itself); nothing else after the rename gives "Error".
+TEST_F(MakeZipFaultTest, ErrorAlwaysLeavesTheEarlierArchiveAsItWas) {
+  const std::string earlier = "the earlier archive";
+  TempFolder elsewhere;
+  std::string status;
+  auto run = [&](Op op, long n) {
+    writeFreshGame(false, 40, 30);
+    std::filesystem::remove_all(folder_.hostPath("zip"));
+    std::filesystem::remove_all(elsewhere.hostPath("zip"));
+    elsewhere.write("zip/" + kZip, earlier);
+    EXPECT_EQ(symlink(elsewhere.hostPath("zip").c_str(), folder_.hostPath("zip").c_str()), 0);
+    EXPECT_TRUE(startUp());
+    platform::ResetFaults();
+    platform::FailNthCall(op, n);
+    pressAndEnd();
+    const long calls = platform::CallCount(op);
+    status = headless::ControlAt(5).text;
+    platform::ResetFaults();
+    shutDown(false);
+    return calls;
+  };
+  const std::pair<Op, const char*> kinds[] = {
+      {Op::kOpen, "open"},     {Op::kRead, "read"},   {Op::kWrite, "write"},
+      {Op::kClose, "close"},   {Op::kCopy, "copy"},   {Op::kDelete, "delete"},
+      {Op::kRename, "rename"}, {Op::kFlush, "flush"}, {Op::kAllocate, "allocate"},
+  };
+  for (const auto& [op, label] : kinds) {
+    const long calls = run(op, 0);
+    ASSERT_EQ(status, kOk) << label;
+    // The folder's flush is the last flush of the action.
+    const long folderFlush = op == Op::kFlush ? calls : 0;
+    for (long n = 1; n <= calls; ++n) {
+      SCOPED_TRACE(std::string(label) + " call " + std::to_string(n));
+      run(op, n);
+      std::vector<ZipEntry> entries;
+      if (n == folderFlush) {
+        EXPECT_EQ(status, "Error");
+        EXPECT_TRUE(ReadZip(zipPath(kZip), &entries));
+      } else if (status == "Error") {
+        EXPECT_EQ(elsewhere.read("zip/" + kZip), earlier);
+      } else {
+        // A track file that could not be opened is left out, as a missing one is.
+        EXPECT_EQ(status, kOk);
+        EXPECT_TRUE(ReadZip(zipPath(kZip), &entries));
+      }
+    }
   }
 }
 

@@ -1,8 +1,11 @@
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <ctime>
+#include <future>
 
 #include <gtest/gtest.h>
 
@@ -110,6 +113,34 @@ TEST_F(PlatformFiles, FoldersAreNotFiles) {
   EXPECT_FALSE(platform::DeleteFileAt(dir.programPath("Saves")));
   EXPECT_TRUE(platform::MakeFolder(dir.programPath("zip")));
   EXPECT_FALSE(platform::MakeFolder(dir.programPath("zip")));
+}
+
+// Opens with the platform on another thread. An open still waiting after a
+// while is a failure; it is freed by opening the pipe's writing end.
+platform::File* OpenWithoutWaiting(const TempFolder& dir, const char* name,
+                                   platform::OpenMode mode) {
+  auto opened = std::async(std::launch::async,
+                           [&] { return platform::OpenFile(dir.programPath(name), mode); });
+  if (opened.wait_for(std::chrono::seconds(5)) == std::future_status::ready) return opened.get();
+  ADD_FAILURE() << "the open waits for the other end of " << name;
+  const int writer = open(dir.hostPath(name).c_str(), O_WRONLY | O_NONBLOCK);
+  platform::File* file = opened.get();
+  close(writer);
+  return file;
+}
+
+TEST_F(PlatformFiles, PipesAndDevicesAreNeitherOpenedNorWaitedFor) {
+  ASSERT_EQ(mkfifo(dir.hostPath("pipe.gam").c_str(), 0644), 0);
+  ASSERT_EQ(symlink("/dev/zero", dir.hostPath("zero.gam").c_str()), 0);
+  for (const char* name : {"pipe.gam", "zero.gam"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(platform::FileAttributes(dir.programPath(name)), platform::kAttrDevice);
+    for (const auto mode : {platform::OpenMode::kReadAny, platform::OpenMode::kReadDenyWrite}) {
+      platform::File* file = OpenWithoutWaiting(dir, name, mode);
+      EXPECT_EQ(file, nullptr);
+      platform::CloseFile(file);
+    }
+  }
 }
 
 TEST_F(PlatformFiles, AttributeWord) {

@@ -212,6 +212,18 @@ TEST_F(Win32PlatformTest, AttributesCopyAndDelete) {
   EXPECT_TRUE(platform::CopyFileKeepTimes(Path("src.gam"), Path("c2.gam")));
 }
 
+// A name Windows keeps for a device opens the device, in any folder: it is
+// neither opened as a file nor copied.
+TEST_F(Win32PlatformTest, DevicesAreNeitherOpenedNorCopied) {
+  for (const char* name : {"nul", "NUL.gam"}) {
+    platform::File* file = platform::OpenFile(Path(name), OpenMode::kReadAny);
+    EXPECT_EQ(file, nullptr) << name;
+    platform::CloseFile(file);
+    EXPECT_FALSE(platform::CopyFileKeepTimes(Path(name), Path("copy.gam"))) << name;
+    EXPECT_EQ(platform::FileAttributes(Path("copy.gam")), platform::kInvalidAttributes);
+  }
+}
+
 TEST_F(Win32PlatformTest, CopyOntoItselfFailsAndKeepsTheBytes) {
   Write("Race1.gam", "the race");
   ASSERT_TRUE(CreateHardLinkA(Path("link.gam").c_str(), Path("Race1.gam").c_str(), nullptr));
