@@ -98,6 +98,8 @@ struct ProofReport {
   // The race (valid when hasRace)
   bool hasRace = false;
   std::string driver, trackPath, trackName;
+  // The saved game names no driver: `driver` is the track's record holder.
+  bool driverFromTrack = false;
   std::int16_t lengthValue = 0;
   std::int8_t lengthMode = 0;
   std::int8_t blockIndex = 0;

@@ -1,0 +1,159 @@
+// A season over lapbundle-check: several rounds checked in one run, scored
+// by the rules of one season file, and reported as standings in which each
+// point leads back to the proof that earned it.
+//
+// Texts are Windows-1252 like the rest of the program, except where a
+// function says UTF-8 (the season file, the report files, the terminal).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "check/check.h"
+
+namespace season {
+
+// The most rounds, drivers, penalties and acceptances one season file may
+// list, and the longest points table: a season file comes from outside.
+constexpr std::size_t kMaxListed = 10000;
+// The longest driver name a saved game holds (bytes of Windows-1252).
+constexpr std::size_t kMaxDriverName = 12;
+
+struct Round {
+  std::string name;
+  std::string folder;  // program path (relative ones are made relative to the file)
+  std::string track;   // the round's track path, as a saved game names it
+  bool lengthGiven = false;
+  std::int8_t lengthMode = 0;  // 0 laps, 1 km, as the saved game holds it
+  std::int16_t lengthValue = 0;
+  WallTime from, to;  // the round's window; an end not valid is open
+  bool final = false;
+};
+
+struct Driver {
+  std::string name;
+  std::string className;  // empty: no class
+  std::string team;       // empty: no team
+  std::vector<std::string> aliases;
+};
+
+enum class PenaltyKind { kTime, kPoints, kDisqualified };
+
+struct Penalty {
+  std::string round;   // a round's name
+  std::string driver;  // a roster name, or a driver's name without a roster
+  PenaltyKind kind = PenaltyKind::kTime;
+  std::int64_t timeMs = 0;  // kTime: added to the race time
+  std::int64_t points = 0;  // kPoints: taken off the season total
+  std::string reason;
+};
+
+// The organiser looked at a flagged proof and accepts it.
+struct Acceptance {
+  std::string round;
+  std::string file;  // relative to the round's folder
+  std::string reason;
+};
+
+struct Season {
+  std::string name;
+  std::string tracksDir;  // program path, or empty
+  std::int64_t maxGapSeconds = 2 * 60 * 60;
+  std::vector<std::int64_t> points;  // by place; later places get 0
+  int countBest = 0;                 // 0: every round counts
+  bool lastAttempt = false;          // false: the best attempt counts
+  std::vector<Round> rounds;
+  std::vector<Driver> drivers;  // the roster; empty: none
+  std::vector<Penalty> penalties;
+  std::vector<Acceptance> accepts;
+};
+
+// ---------------------------------------------------------------------------
+// Scoring: a pure function of the checked proofs and the season.
+
+// Where a proof of the run comes from.
+struct ProofPlace {
+  std::size_t round = 0;
+  std::string relative;  // its path relative to the round's folder (program text)
+};
+
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+// A driver of the season: a roster entry, or a name met in the proofs.
+struct SeasonDriver {
+  std::string name;  // the roster name, or the spelling met first
+  std::string className, team;
+  std::size_t roster = kNone;  // index in Season::drivers
+};
+
+// One driver in one round.
+struct RoundResult {
+  bool entered = false;  // a proof of theirs is in the round's folder
+  int place = 0;         // 0: no place
+  std::int64_t points = 0;
+  bool dropped = false;
+  bool disqualified = false;
+  std::size_t proof = kNone;           // the counted proof
+  std::int64_t timeMs = 0;             // its race time with the time penalties
+  std::vector<std::size_t> penalties;  // into Season::penalties: those naming this round
+};
+
+struct StandingRow {
+  std::size_t driver = 0;  // into Standings::drivers
+  int place = 0;           // 0: no season place
+  std::int64_t points = 0;
+  std::string tieBreak;             // empty: none
+  std::vector<RoundResult> rounds;  // one per round, in season order
+};
+
+struct ClassTable {
+  std::string className;  // empty: drivers without a class, or no classes
+  std::vector<StandingRow> rows;
+};
+
+struct TeamRow {
+  std::string team;
+  int place = 0;
+  std::int64_t points = 0;
+  std::string tieBreak;
+};
+
+struct ProofResult {
+  std::size_t round = 0;
+  std::size_t driver = kNone;  // into Standings::drivers; none when unknown
+  int place = 0;               // the counted proof's place in its round and class
+  bool counted = false;
+  bool accepted = false;
+  std::string acceptReason;
+};
+
+struct RoundSummary {
+  bool lengthKnown = false;  // given, or taken from the proofs
+  std::int8_t lengthMode = 0;
+  std::int16_t lengthValue = 0;
+  int ok = 0, withProblems = 0, accepted = 0;  // with problems: not accepted
+};
+
+struct Standings {
+  std::vector<SeasonDriver> drivers;
+  std::vector<ClassTable> classes;  // roster order of first appearance, no class last
+  std::vector<TeamRow> teams;
+  std::vector<ProofResult> proofs;  // one per proof
+  std::vector<RoundSummary> rounds;
+  std::vector<std::string> warnings;
+};
+
+// Scores the season. `proofs` are every proof of every round, checked and
+// compared in one run, in report order; `places` says where each comes
+// from. Adds to the proofs the problems and notes that the season gives
+// them (drivers, the round's race, copies across rounds, attempts).
+Standings Score(const Season& season, std::vector<ProofReport>* proofs,
+                const std::vector<ProofPlace>& places);
+
+// The key under which two spellings of one driver's name compare equal:
+// spaces at both ends trimmed, letters folded as the system folds them.
+std::string DriverKey(const std::string& name);
+
+}  // namespace season
