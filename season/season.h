@@ -70,6 +70,14 @@ struct Season {
   std::vector<Acceptance> accepts;
 };
 
+// Reads a season file's text (UTF-8 TOML). Folder and tracks paths are
+// taken relative to `folder` (a program path ending in "\" or empty).
+// False, with `error` set to "LINE:COLUMN: what is wrong" (UTF-8), when the
+// file breaks a rule; a missing key is named at the table it is missing
+// from. *season is then unspecified.
+bool ParseSeason(const std::string& text, const std::string& folder, Season* season,
+                 std::string* error);
+
 // ---------------------------------------------------------------------------
 // Scoring: a pure function of the checked proofs and the season.
 
@@ -155,5 +163,9 @@ Standings Score(const Season& season, std::vector<ProofReport>* proofs,
 // The key under which two spellings of one driver's name compare equal:
 // spaces at both ends trimmed, letters folded as the system folds them.
 std::string DriverKey(const std::string& name);
+
+// "5 laps", "1 lap" or "12 km" as a race length (mode 0 laps, 1 km); false
+// for anything else.
+bool ParseRaceLength(const std::string& text, std::int8_t* mode, std::int16_t* value);
 
 }  // namespace season
