@@ -16,6 +16,8 @@
 using check::CollectArchives;
 using check::RefuseReport;
 using check::SamePathKey;
+using check::SetRequire;
+using check::WriteText;
 
 namespace {
 
@@ -41,7 +43,9 @@ bool IsFolder(const std::string& path) {
   return a != platform::kInvalidAttributes && (a & platform::kAttrDirectory) != 0;
 }
 
-bool SetRequire(const std::string& list, CheckOptions* o) {
+}  // namespace
+
+bool check::SetRequire(const std::string& list, CheckOptions* o) {
   std::size_t start = 0;
   while (start <= list.size()) {
     std::size_t end = list.find(',', start);
@@ -60,6 +64,8 @@ bool SetRequire(const std::string& list, CheckOptions* o) {
   }
   return true;
 }
+
+namespace {
 
 // An empty text when the arguments are usable, otherwise what is wrong.
 std::string Parse(const std::vector<std::string>& args, Arguments* a) {
@@ -166,9 +172,11 @@ std::vector<ProofReport> CheckAll(const std::vector<check::FoundArchive>& files,
   return reports;
 }
 
+}  // namespace
+
 // Writes the report under a new temporary name beside it, then renames it
 // into place: a failed run never leaves half a report.
-bool WriteText(const std::string& path, const std::string& text) {
+bool check::WriteText(const std::string& path, const std::string& text) {
   std::string temporary;
   platform::File* file = nullptr;
   for (int i = 0; i < 100 && file == nullptr; ++i) {
@@ -184,6 +192,8 @@ bool WriteText(const std::string& path, const std::string& text) {
   platform::DeleteFileAt(temporary);
   return false;
 }
+
+namespace {
 
 std::string FolderOf(const std::string& path) {
   std::string p = path;

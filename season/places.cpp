@@ -45,17 +45,6 @@ void AddReason(std::string* tieBreak, const std::string& reason) {
   *tieBreak += reason;
 }
 
-std::string PlaceText(int place) {
-  const int tens = place % 100;
-  const char* suffix = "th";
-  if (tens < 11 || tens > 13) {
-    if (place % 10 == 1) suffix = "st";
-    if (place % 10 == 2) suffix = "nd";
-    if (place % 10 == 3) suffix = "rd";
-  }
-  return std::to_string(place) + suffix;
-}
-
 // Ranks entries by points, then countback, then (for drivers) the latest
 // round in which both have a place; equal ones share a place. Sets each
 // entry's place and adds the reasons for decided and shared ties.
@@ -149,6 +138,17 @@ void DropRounds(const Season& season, std::vector<RoundResult>* rounds) {
 }
 
 }  // namespace
+
+std::string PlaceText(int place) {
+  const int tens = place % 100;
+  const char* suffix = "th";
+  if (tens < 11 || tens > 13) {
+    if (place % 10 == 1) suffix = "st";
+    if (place % 10 == 2) suffix = "nd";
+    if (place % 10 == 3) suffix = "rd";
+  }
+  return std::to_string(place) + suffix;
+}
 
 std::string OrdinalWord(int n) {
   static const char* const kWords[] = {"first", "second",  "third",  "fourth", "fifth",

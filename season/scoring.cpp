@@ -32,8 +32,10 @@ void CopiesAcrossRounds(const Season& season, std::vector<ProofReport>* proofs,
       const std::size_t later = places[link.other].round;
       if (later <= places[i].round || link.problem >= drop.size() || drop[link.problem]) continue;
       drop[link.problem] = true;
-      r.notes.push_back("copied in round " + season.rounds[later].name + " by " +
-                        FileNamed((*proofs)[link.other]));
+      // One note per copy, whether its race or its screenshot was found.
+      const std::string note = "copied in round " + season.rounds[later].name + " by " +
+                               FileNamed((*proofs)[link.other]);
+      if (std::find(r.notes.begin(), r.notes.end(), note) == r.notes.end()) r.notes.push_back(note);
     }
     std::vector<std::string> problems;
     std::vector<std::size_t> moved(r.problems.size(), kNone);
@@ -147,6 +149,7 @@ void Accept(const Season& season, std::vector<ProofReport>* proofs,
       if (r.ok()) {
         r.notes.push_back("accepted, though it has no problem: " + a.reason);
       } else {
+        r.notes.push_back("accepted: " + a.reason);
         work->standings.proofs[i].accepted = true;
         work->standings.proofs[i].acceptReason = a.reason;
       }

@@ -168,4 +168,32 @@ std::string DriverKey(const std::string& name);
 // for anything else.
 bool ParseRaceLength(const std::string& text, std::int8_t* mode, std::int16_t* value);
 
+// ---------------------------------------------------------------------------
+// Reports (UTF-8) and the program
+
+// The standings in the terminal: a table per class (place, driver, team,
+// each round's points, "(18)" dropped, "*" penalised, "DSQ", "-" not
+// entered, total), a line per round, then the warnings.
+std::string SeasonTerminal(const Season& season, const Standings& standings);
+// The CSV file: one row per driver in standings order, class after class:
+// place, driver, class, team, points, then each round's points (empty where
+// the driver did not enter).
+std::string SeasonCsv(const Season& season, const Standings& standings);
+// The JSON file: season, standings, teams, proofs, warnings (the keys are
+// listed in the manual page).
+std::string SeasonJson(const Season& season, const Standings& standings,
+                       const std::vector<ProofReport>& proofs);
+// The self-contained HTML page: standings whose every round cell links to
+// its proof, the teams, each round's proofs, and the season's rules.
+std::string SeasonHtml(const Season& season, const Standings& standings,
+                       const std::vector<ProofReport>& proofs);
+
+// True when the arguments (after the program's name) ask for a season.
+bool SeasonRequested(const std::vector<std::string>& args);
+// Runs lapbundle-check --season over the arguments (program texts). Exit
+// status: 0 when every proof is ok or accepted, 1 when a proof has a
+// problem (or a report cannot be written), 2 for bad arguments or a bad
+// season file.
+int RunSeason(const std::vector<std::string>& args);
+
 }  // namespace season

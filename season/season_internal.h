@@ -34,7 +34,16 @@ void PlaceRounds(const Season& season, Work* work);
 // Dropped rounds, totals, the season's places with their tie-breaks, teams.
 void PlaceSeason(const Season& season, Work* work);
 
+// "1st", "2nd", "3rd", "4th", "11th", "21st" ...
+std::string PlaceText(int place);
 // "first" to "tenth", then "11th", "22nd" ...
 std::string OrdinalWord(int n);
+
+// The title of a class table; a round's line ("R1: final, 3 proofs: 2 ok,
+// 1 with problems, 0 accepted", or "no proofs yet"); a race length as the
+// checker writes it. UTF-8.
+std::string ClassTitle(const Standings& standings, const ClassTable& table);
+std::string RoundLine(const Round& round, const RoundSummary& summary);
+std::string RaceLengthText(std::int8_t mode, std::int16_t value);
 
 }  // namespace season

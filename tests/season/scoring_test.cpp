@@ -175,7 +175,7 @@ const Row kRows[] = {
      {{"sub\\a.zip", 0, "Ann", 61000, 0, "saved game saved after the round"},
       {"b.zip", 0, "Bo", 60000},
       {"c.zip", 0, "Cy", 0}},
-     {"sub\\a.zip: counted 2 accepted: clock wrong [saved game saved after the round]",
+     {"sub\\a.zip: counted 2 accepted: clock wrong [saved game saved after the round] (accepted: clock wrong)",
       "b.zip: counted 1 (accepted, though it has no problem: fine)",
       "c.zip:", "round 0: 5 laps, 2 ok, 0 with problems, 1 accepted", "- - Cy 0 | 0:0 - -",
       "warning round R2 has no proof a.zip to accept"}},
