@@ -93,7 +93,8 @@ std::string SeasonJson(const Season& s, const Standings& standings,
   out += "\n  ],\n  \"teams\": [";
   for (std::size_t k = 0; k < standings.teams.size(); ++k) {
     const TeamRow& t = standings.teams[k];
-    out += (k > 0 ? ",\n" : "\n") + std::string("    {\"place\": ") + std::to_string(t.place) +
+    out += k > 0 ? ",\n" : "\n";
+    out += "    {\"place\": " + std::to_string(t.place) +
            ", \"team\": " + Text(t.team) + ", \"points\": " + std::to_string(t.points) +
            ", \"tie_break\": " + TextOrNull(t.tieBreak) + "}";
   }

@@ -88,7 +88,8 @@ std::string SeasonTerminal(const Season& season, const Standings& standings) {
       cells.push_back(std::to_string(row.points));
       rows.push_back(cells);
     }
-    out += "\n" + TerminalText(ClassTitle(standings, table)) + "\n" + Aligned(rows);
+    out += '\n';
+    out += TerminalText(ClassTitle(standings, table)) + "\n" + Aligned(rows);
   }
   out += "\n";
   for (std::size_t n = 0; n < season.rounds.size(); ++n) {
@@ -100,7 +101,10 @@ std::string SeasonTerminal(const Season& season, const Standings& standings) {
 
 std::string SeasonCsv(const Season& season, const Standings& standings) {
   std::string out = "place,driver,class,team,points";
-  for (const Round& r : season.rounds) out += "," + check::CsvCell(Utf8(r.name));
+  for (const Round& r : season.rounds) {
+    out += ',';
+    out += check::CsvCell(Utf8(r.name));
+  }
   out += "\r\n";
   for (const ClassTable& table : standings.classes) {
     for (const StandingRow& row : table.rows) {
@@ -109,7 +113,8 @@ std::string SeasonCsv(const Season& season, const Standings& standings) {
              check::CsvCell(Utf8(d.className)) + "," + check::CsvCell(Utf8(d.team)) + "," +
              std::to_string(row.points);
       for (const RoundResult& r : row.rounds) {
-        out += "," + (r.entered ? std::to_string(r.points) : std::string());
+        out += ',';
+        if (r.entered) out += std::to_string(r.points);
       }
       out += "\r\n";
     }
