@@ -284,6 +284,12 @@ std::string RefuseReport(const std::string& option, const std::string& report,
 void InParallel(std::size_t count, int jobs, const std::function<void(std::size_t)>& work,
                 bool progress);
 
+// Checks every archive with `jobs` threads, archive i with optionsOf(i);
+// the reports in the order given. An archive that is not `reachable` gets
+// the problem "cannot be opened by its name" and is not opened.
+std::vector<ProofReport> CheckArchives(
+    const std::vector<FoundArchive>& files,
+    const std::function<const CheckOptions&(std::size_t)>& optionsOf, int jobs);
 // The list of --require ("track,driver,number") set in the options; false
 // for a part it does not know.
 bool SetRequire(const std::string& list, CheckOptions* options);

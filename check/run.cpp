@@ -152,9 +152,11 @@ std::string FileNameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Checks every archive with `jobs` threads; reports in the order given.
-std::vector<ProofReport> CheckAll(const std::vector<check::FoundArchive>& files,
-                                  const CheckOptions& options, int jobs) {
+}  // namespace
+
+std::vector<ProofReport> check::CheckArchives(
+    const std::vector<FoundArchive>& files,
+    const std::function<const CheckOptions&(std::size_t)>& optionsOf, int jobs) {
   std::vector<ProofReport> reports(files.size());
   check::InParallel(
       files.size(), jobs,
@@ -166,13 +168,11 @@ std::vector<ProofReport> CheckAll(const std::vector<check::FoundArchive>& files,
         }
         ArchiveSource source;
         source.path = files[i].path;
-        reports[i] = CheckProof(source, FileNameOf(files[i].path), options);
+        reports[i] = CheckProof(source, FileNameOf(files[i].path), optionsOf(i));
       },
       true);
   return reports;
 }
-
-}  // namespace
 
 // Writes the report under a new temporary name beside it, then renames it
 // into place: a failed run never leaves half a report.
@@ -249,7 +249,8 @@ int RunCheck(const std::vector<std::string>& args, bool explorerDrop, std::strin
   }
   const unsigned cores = std::thread::hardware_concurrency();
   const int jobs = a.jobs > 0 ? a.jobs : static_cast<int>(cores > 0 ? cores : 1);
-  std::vector<ProofReport> reports = CheckAll(files, a.options, jobs);
+  std::vector<ProofReport> reports = check::CheckArchives(
+      files, [&a](std::size_t) -> const CheckOptions& { return a.options; }, jobs);
   CompareProofs(&reports, jobs);
   const std::string table = TerminalTable(reports);
   std::fwrite(table.data(), 1, table.size(), stdout);

@@ -124,32 +124,6 @@ void CollectRounds(const Season& s, std::vector<check::FoundArchive>* files,
   }
 }
 
-std::vector<ProofReport> CheckRounds(const Season& s, const CheckOptions& base,
-                                     const std::vector<check::FoundArchive>& files,
-                                     const std::vector<ProofPlace>& places, int jobs) {
-  std::vector<ProofReport> reports(files.size());
-  check::InParallel(
-      files.size(), jobs,
-      [&](std::size_t i) {
-        if (!files[i].reachable) {
-          reports[i].file = files[i].path;
-          reports[i].problems.push_back("cannot be opened by its name");
-          return;
-        }
-        CheckOptions options = base;
-        options.tracksDir = s.tracksDir;
-        options.maxGapSeconds = s.maxGapSeconds;
-        options.from = s.rounds[places[i].round].from;
-        options.to = s.rounds[places[i].round].to;
-        ArchiveSource source;
-        source.path = files[i].path;
-        const std::size_t slash = files[i].path.rfind('\\');
-        reports[i] = CheckProof(source, files[i].path.substr(slash + 1), options);
-      },
-      true);
-  return reports;
-}
-
 int Refuse(const std::string& utf8) {
   std::fprintf(stderr, "lapbundle-check: %s\n", TerminalText(utf8).c_str());
   return 2;
@@ -203,7 +177,16 @@ int RunSeason(const std::vector<std::string>& args) {
   }
   const unsigned cores = std::thread::hardware_concurrency();
   const int jobs = a.jobs > 0 ? a.jobs : static_cast<int>(cores > 0 ? cores : 1);
-  std::vector<ProofReport> proofs = CheckRounds(s, a.options, files, places, jobs);
+  // Each round's window; the rest as the season file and --require say.
+  std::vector<CheckOptions> options(s.rounds.size(), a.options);
+  for (std::size_t n = 0; n < s.rounds.size(); ++n) {
+    options[n].tracksDir = s.tracksDir;
+    options[n].maxGapSeconds = s.maxGapSeconds;
+    options[n].from = s.rounds[n].from;
+    options[n].to = s.rounds[n].to;
+  }
+  std::vector<ProofReport> proofs = check::CheckArchives(
+      files, [&](std::size_t i) -> const CheckOptions& { return options[places[i].round]; }, jobs);
   CompareProofs(&proofs, jobs);
   const Standings standings = Score(s, &proofs, places);
   const std::string table = SeasonTerminal(s, standings);
