@@ -137,14 +137,16 @@ void CheckRoundRaces(const Season& season, std::vector<ProofReport>* proofs,
 
 void Accept(const Season& season, std::vector<ProofReport>* proofs,
             const std::vector<ProofPlace>& places, Work* work) {
-  for (const Acceptance& a : season.accepts) {
-    const std::size_t round = RoundIndex(season, a.round);
-    bool named = false;
+  // The proofs by round and path, each path's key made once.
+  std::map<std::pair<std::size_t, std::string>, std::vector<std::size_t>> byPath;
+  if (!season.accepts.empty()) {
     for (std::size_t i = 0; i < proofs->size(); ++i) {
-      if (places[i].round != round || TrackPathKey(places[i].relative) != TrackPathKey(a.file)) {
-        continue;
-      }
-      named = true;
+      byPath[{places[i].round, TrackPathKey(places[i].relative)}].push_back(i);
+    }
+  }
+  for (const Acceptance& a : season.accepts) {
+    const auto named = byPath.find({RoundIndex(season, a.round), TrackPathKey(a.file)});
+    for (std::size_t i : named == byPath.end() ? std::vector<std::size_t>() : named->second) {
       ProofReport& r = (*proofs)[i];
       if (r.ok()) {
         r.notes.push_back("accepted, though it has no problem: " + a.reason);
@@ -154,7 +156,7 @@ void Accept(const Season& season, std::vector<ProofReport>* proofs,
         work->standings.proofs[i].acceptReason = a.reason;
       }
     }
-    if (!named) {
+    if (named == byPath.end()) {
       work->standings.warnings.push_back("round " + a.round + " has no proof " + a.file +
                                          " to accept");
     }

@@ -15,9 +15,11 @@
 
 namespace season {
 
-// The most rounds, drivers, penalties and acceptances one season file may
-// list, and the longest points table: a season file comes from outside.
+// The most drivers, penalties and acceptances one season file may list,
+// and the longest points table; and the most rounds. A season file comes
+// from outside: the scoring keeps a result per driver and round.
 constexpr std::size_t kMaxListed = 10000;
+constexpr std::size_t kMaxRounds = 100;
 // The longest driver name a saved game holds (bytes of Windows-1252).
 constexpr std::size_t kMaxDriverName = 12;
 

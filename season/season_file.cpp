@@ -82,7 +82,10 @@ class Reader {
     if (array == nullptr || !array->is_array_of_tables()) {
       return Fail(node->source(), std::string(key) + " must be a list of [[" + key + "]] tables");
     }
-    if (array->size() > kMaxListed) return Fail(node->source(), std::string("too many ") + key);
+    const std::size_t most = std::string_view(key) == "round" ? kMaxRounds : kMaxListed;
+    if (array->size() > most) {
+      return Fail(node->source(), "more than " + std::to_string(most) + " [[" + key + "]] tables");
+    }
     for (const toml::node& element : *array) {
       Reader reader(*element.as_table(), error_);
       if (!read(reader)) return false;

@@ -89,6 +89,15 @@ TEST(SeasonFile, ReadsEveryKey) {
 const char kHead[] =
     "name = \"Cup\"\npoints = [3, 1]\n[[round]]\nname = \"R1\"\nfolder = \"r1\"\ntrack = 'T'\n";
 
+// A season of `count` rounds.
+std::string Rounds(int count) {
+  std::string text = "name = \"Cup\"\npoints = [1]\n";
+  for (int n = 0; n < count; ++n) {
+    text += "[[round]]\nname = \"R" + std::to_string(n) + "\"\nfolder = \"r\"\ntrack = 'T'\n";
+  }
+  return text;
+}
+
 struct Bad {
   std::string text;
   const char* error;
@@ -142,6 +151,7 @@ const Bad kBad[] = {
      "7:8: from is later than to"},
     {std::string(kHead) + "length = \"5 lap\"\n",
      "7:10: length must be like \"5 laps\" or \"12 km\""},
+    {Rounds(101), "3:1: more than 100 [[round]] tables"},
     {"name = \"Cup\n",
      "1:12: Error while parsing string: unescaped control characters other than TAB (U+0009) are "
      "explicitly prohibited"},
