@@ -31,10 +31,12 @@ std::string PenaltyText(const Penalty& p) {
 }
 
 std::string Cell(const Season& s, const RoundResult& r) {
-  if (!r.entered) return "<td></td>";
-  std::string text = r.disqualified ? "DSQ"
-                     : r.place > 0  ? PlaceText(r.place) + ", " + std::to_string(r.points)
-                                    : "0";
+  // A round not entered shows only a points penalty that names it.
+  if (!r.entered && r.penalties.empty()) return "<td></td>";
+  std::string text = !r.entered       ? ""
+                     : r.disqualified ? "DSQ"
+                     : r.place > 0    ? PlaceText(r.place) + ", " + std::to_string(r.points)
+                                      : "0";
   if (r.proof != kNone)
     text = "<a href=\"#proof-" + std::to_string(r.proof) + "\">" + text + "</a>";
   for (std::size_t p : r.penalties) {

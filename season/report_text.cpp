@@ -40,7 +40,7 @@ std::string Aligned(const std::vector<std::vector<std::string>>& rows) {
 // A round's cell: its points, in brackets when dropped, "*" with a
 // penalty, "DSQ" when disqualified, "-" when not entered.
 std::string Cell(const RoundResult& r) {
-  if (!r.entered) return "-";
+  if (!r.entered) return r.penalties.empty() ? "-" : "-*";  // a points penalty
   std::string cell = r.disqualified ? "DSQ" : std::to_string(r.points);
   if (r.dropped) cell = "(" + cell + ")";
   return r.penalties.empty() ? cell : cell + "*";
