@@ -42,8 +42,10 @@ std::string Cell(const Season& s, const RoundResult& r) {
   for (std::size_t p : r.penalties) {
     text += "<sup><a href=\"#penalty-" + std::to_string(p) + "\">" + std::to_string(p + 1) +
             "</a></sup>";
-    if (s.penalties[p].kind == PenaltyKind::kDisqualified)
-      text += " " + Text(s.penalties[p].reason);
+    if (s.penalties[p].kind == PenaltyKind::kDisqualified) {
+      text += ' ';
+      text += Text(s.penalties[p].reason);
+    }
   }
   const std::string css = r.dropped ? " class=\"dropped\"" : r.disqualified ? " class=\"dsq\"" : "";
   return "<td" + css + ">" + text + "</td>";
