@@ -9,6 +9,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,8 @@ struct ProofReport {
   // The race (valid when hasRace)
   bool hasRace = false;
   std::string driver, trackPath, trackName;
+  // The saved game names no driver: `driver` is the track's record holder.
+  bool driverFromTrack = false;
   std::int16_t lengthValue = 0;
   std::int8_t lengthMode = 0;
   std::int8_t blockIndex = 0;
@@ -246,3 +249,65 @@ void CheckRaceTimes(const CheckOptions& options, ProofReport* report);
 // report page "lapbundle-report.html" is written beside the first argument
 // and its path is left in *reportPath.
 int RunCheck(const std::vector<std::string>& args, bool explorerDrop, std::string* reportPath);
+
+// ---------------------------------------------------------------------------
+// The run's parts that a season shares
+
+namespace check {
+
+// An archive named or found, by its program path. A name found in a folder
+// that holds "\" (which some systems allow in names) has no program path
+// that reaches it: it is not `reachable`, and never opened by that path,
+// which would name another file.
+struct FoundArchive {
+  std::string path;
+  bool reachable = true;
+};
+// The archives (".zip" in any case) of a folder and its subfolders, in name
+// order per folder, appended to *out. Links to folders inside it are not
+// followed.
+void CollectArchives(const std::string& folder, std::vector<FoundArchive>* out);
+// A program path as one text per file: doubled and final separators and
+// "." parts dropped; with `foldCase`, ASCII letters in one case (as Windows
+// compares names; two names that differ in case may still be two files).
+std::string SamePathKey(const std::string& path, bool foldCase);
+// An empty text when a report (option `option`) may be written to `report`,
+// otherwise why not (UTF-8): it names one of `files`, or an existing zip
+// archive (by its name or its first bytes).
+std::string RefuseReport(const std::string& option, const std::string& report,
+                         const std::vector<FoundArchive>& files);
+
+// Runs work(i) for every i below `count` on up to `jobs` threads, and
+// returns when all are done. With `progress`, "checked N of COUNT" is shown
+// meanwhile on standard error when it is a terminal and the work takes
+// more than a second.
+void InParallel(std::size_t count, int jobs, const std::function<void(std::size_t)>& work,
+                bool progress);
+
+// Checks every archive with `jobs` threads, archive i with optionsOf(i);
+// the reports in the order given. An archive that is not `reachable` gets
+// the problem "cannot be opened by its name" and is not opened.
+std::vector<ProofReport> CheckArchives(
+    const std::vector<FoundArchive>& files,
+    const std::function<const CheckOptions&(std::size_t)>& optionsOf, int jobs);
+// The list of --require ("track,driver,number") set in the options; false
+// for a part it does not know.
+bool SetRequire(const std::string& list, CheckOptions* options);
+// Writes a report under a new temporary name beside it, then renames it
+// into place: a failed run never leaves half a report. False on failure.
+bool WriteText(const std::string& path, const std::string& text);
+
+// Pieces of the report files: a CSV cell (quoted, a formula made text), a
+// JSON string, a window end as the JSON report writes it, a proof's JSON
+// keys before its place (each followed by ", "), an HTML text, the HTML
+// page's style sheet, and a proof's row of the HTML page (its id
+// "proof-INDEX", with its place when above 0). All UTF-8.
+std::string CsvCell(const std::string& utf8);
+std::string JsonString(const std::string& utf8);
+std::string JsonWindowEnd(const WallTime& time);
+std::string JsonProofKeys(const ProofReport& report);
+std::string HtmlText(const std::string& utf8);
+std::string HtmlStyle();
+std::string HtmlProofRow(const std::vector<ProofReport>& reports, std::size_t index, int place);
+
+}  // namespace check

@@ -92,38 +92,9 @@ bool ReadEntries(const ArchiveSource& source, const WantEntry& want, const TakeE
 void AddCounted(std::vector<std::string>* problems, const std::string& text, int* count);
 void FinishCounted(std::vector<std::string>* problems, const std::string& kind, int count);
 
-// An archive named or found, by its program path. A name found in a folder
-// that holds "\" (which some systems allow in names) has no program path
-// that reaches it: it is not `reachable`, and never opened by that path,
-// which would name another file.
-struct FoundArchive {
-  std::string path;
-  bool reachable = true;
-};
-// The archives (".zip" in any case) of a folder and its subfolders, in name
-// order per folder, appended to *out. Links to folders inside it are not
-// followed.
-void CollectArchives(const std::string& folder, std::vector<FoundArchive>* out);
-// A program path as one text per file: doubled and final separators and
-// "." parts dropped; with `foldCase`, ASCII letters in one case (as Windows
-// compares names; two names that differ in case may still be two files).
-std::string SamePathKey(const std::string& path, bool foldCase);
-// An empty text when a report (option `option`) may be written to `report`,
-// otherwise why not (UTF-8): it names one of `files`, or an existing zip
-// archive (by its name or its first bytes).
-std::string RefuseReport(const std::string& option, const std::string& report,
-                         const std::vector<FoundArchive>& files);
-
 // A proof's columns in the CSV file, by name, in order (UTF-8; an empty
 // text where nothing is known). The JSON file uses the same names.
 std::vector<std::pair<std::string, std::string>> ReportColumns(const ProofReport& report);
-
-// Runs work(i) for every i below `count` on up to `jobs` threads, and
-// returns when all are done. With `progress`, "checked N of COUNT" is shown
-// meanwhile on standard error when it is a terminal and the work takes
-// more than a second.
-void InParallel(std::size_t count, int jobs, const std::function<void(std::size_t)>& work,
-                bool progress);
 
 // SipHash-2-4 with a 128-bit result over bytes added piece by piece, keyed
 // with one random key per run unless a key is given.

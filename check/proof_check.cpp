@@ -206,6 +206,7 @@ void CheckRace(const Contents& contents, const CheckOptions& options, ProofRepor
   const SaveGameRecord save = parseSaveGame(saveBytes, saveSize);
   report->hasRace = true;
   report->driver = save.driverName;
+  report->driverFromTrack = save.driverName.empty();
   report->trackPath = save.trackPath;
   report->trackName = trackNameOf(save.trackPath);
   report->lengthValue = save.lengthValue;

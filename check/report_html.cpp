@@ -141,3 +141,10 @@ std::string HtmlReport(const std::vector<ProofReport>& reports) {
   }
   return page + "</body>\n</html>\n";
 }
+
+std::string check::HtmlText(const std::string& utf8) { return Escaped(utf8); }
+std::string check::HtmlStyle() { return kStyle; }
+std::string check::HtmlProofRow(const std::vector<ProofReport>& reports, std::size_t index,
+                                int place) {
+  return Row(reports, index, place);
+}

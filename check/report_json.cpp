@@ -48,8 +48,8 @@ bool NumberColumn(const std::string& name) {
          name == "screenshot_height";
 }
 
-std::string Proof(const ProofReport& r, int rank) {
-  std::string out = "    {";
+std::string ProofKeys(const ProofReport& r) {
+  std::string out;
   for (const auto& [name, value] : check::ReportColumns(r)) {
     out += Quoted(name) + ": ";
     if (name == "problems") {
@@ -63,7 +63,11 @@ std::string Proof(const ProofReport& r, int rank) {
     }
     out += ", ";
   }
-  return out + "\"rank\": " + (rank > 0 ? std::to_string(rank) : "null") + "}";
+  return out;
+}
+
+std::string Proof(const ProofReport& r, int rank) {
+  return "    {" + ProofKeys(r) + "\"rank\": " + (rank > 0 ? std::to_string(rank) : "null") + "}";
 }
 
 // A window end as "2026-11-01T18:00:00" (the entrants' wall-clock time),
@@ -104,3 +108,7 @@ std::string JsonReport(const std::vector<ProofReport>& reports, const CheckOptio
   }
   return out + (reports.empty() ? "]\n}\n" : "\n  ]\n}\n");
 }
+
+std::string check::JsonString(const std::string& utf8) { return Quoted(utf8); }
+std::string check::JsonWindowEnd(const WallTime& time) { return WindowEnd(time); }
+std::string check::JsonProofKeys(const ProofReport& report) { return ProofKeys(report); }

@@ -16,6 +16,8 @@
 using check::CollectArchives;
 using check::RefuseReport;
 using check::SamePathKey;
+using check::SetRequire;
+using check::WriteText;
 
 namespace {
 
@@ -41,7 +43,9 @@ bool IsFolder(const std::string& path) {
   return a != platform::kInvalidAttributes && (a & platform::kAttrDirectory) != 0;
 }
 
-bool SetRequire(const std::string& list, CheckOptions* o) {
+}  // namespace
+
+bool check::SetRequire(const std::string& list, CheckOptions* o) {
   std::size_t start = 0;
   while (start <= list.size()) {
     std::size_t end = list.find(',', start);
@@ -60,6 +64,8 @@ bool SetRequire(const std::string& list, CheckOptions* o) {
   }
   return true;
 }
+
+namespace {
 
 // An empty text when the arguments are usable, otherwise what is wrong.
 std::string Parse(const std::vector<std::string>& args, Arguments* a) {
@@ -146,9 +152,11 @@ std::string FileNameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Checks every archive with `jobs` threads; reports in the order given.
-std::vector<ProofReport> CheckAll(const std::vector<check::FoundArchive>& files,
-                                  const CheckOptions& options, int jobs) {
+}  // namespace
+
+std::vector<ProofReport> check::CheckArchives(
+    const std::vector<FoundArchive>& files,
+    const std::function<const CheckOptions&(std::size_t)>& optionsOf, int jobs) {
   std::vector<ProofReport> reports(files.size());
   check::InParallel(
       files.size(), jobs,
@@ -160,7 +168,7 @@ std::vector<ProofReport> CheckAll(const std::vector<check::FoundArchive>& files,
         }
         ArchiveSource source;
         source.path = files[i].path;
-        reports[i] = CheckProof(source, FileNameOf(files[i].path), options);
+        reports[i] = CheckProof(source, FileNameOf(files[i].path), optionsOf(i));
       },
       true);
   return reports;
@@ -168,7 +176,7 @@ std::vector<ProofReport> CheckAll(const std::vector<check::FoundArchive>& files,
 
 // Writes the report under a new temporary name beside it, then renames it
 // into place: a failed run never leaves half a report.
-bool WriteText(const std::string& path, const std::string& text) {
+bool check::WriteText(const std::string& path, const std::string& text) {
   std::string temporary;
   platform::File* file = nullptr;
   for (int i = 0; i < 100 && file == nullptr; ++i) {
@@ -184,6 +192,8 @@ bool WriteText(const std::string& path, const std::string& text) {
   platform::DeleteFileAt(temporary);
   return false;
 }
+
+namespace {
 
 std::string FolderOf(const std::string& path) {
   std::string p = path;
@@ -239,7 +249,8 @@ int RunCheck(const std::vector<std::string>& args, bool explorerDrop, std::strin
   }
   const unsigned cores = std::thread::hardware_concurrency();
   const int jobs = a.jobs > 0 ? a.jobs : static_cast<int>(cores > 0 ? cores : 1);
-  std::vector<ProofReport> reports = CheckAll(files, a.options, jobs);
+  std::vector<ProofReport> reports = check::CheckArchives(
+      files, [&a](std::size_t) -> const CheckOptions& { return a.options; }, jobs);
   CompareProofs(&reports, jobs);
   const std::string table = TerminalTable(reports);
   std::fwrite(table.data(), 1, table.size(), stdout);

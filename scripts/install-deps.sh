@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libx11-dev
   xvfb xauth xdotool xclip x11-utils x11-apps imagemagick
   unzip zip libjpeg-turbo-progs python3 p7zip-full
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev libtomlplusplus-dev
 )
 if [ "${1:-}" = "--runtime" ]; then
   # What the demo needs: a build and a display.

@@ -11,7 +11,9 @@
 #   docs/report.png        with --report instead: lapbundle-check's standings
 #                          page for a few sample proofs (one of them renamed
 #                          after packing), rendered by headless Chromium
-#   scripts/screenshot.sh [--wine] [--dpi N] | --report
+#   docs/season.png        with --season instead: lapbundle-check's season page
+#                          for scripts/sample-season.sh's season
+#   scripts/screenshot.sh [--wine] [--dpi N] | --report | --season
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/screenshot"
@@ -40,7 +42,7 @@ fi
 
 "$root/scripts/install-deps.sh"
 
-if [ "${1:-}" = "--report" ]; then
+if [ "${1:-}" = "--report" ] || [ "${1:-}" = "--season" ]; then
   dpkg-query -W -f='${Status}' chromium 2>/dev/null | grep -q "install ok installed" || {
     sudo=""
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
@@ -51,26 +53,33 @@ if [ "${1:-}" = "--report" ]; then
   cmake --build "$build" --target lapbundle-check lapbundle-bench make-sample-game -j2
   work=$(mktemp -d -t lapbundle-report-XXXXXX)
   trap 'rm -rf "$work"' EXIT
-  mkdir "$work/proofs"
-  # Proofs of two races, packed as the tool packs them by default.
-  for entry in "Ann Lee:1850000:10" "Bo Marsh:1799321:10" "Cy Dale:1912456:10" \
-               "Di Park:912004:5" "Ed Vance:0:5"; do
-    IFS=: read -r driver time laps <<<"$entry"
-    rm -rf "$work/game"
-    "$build/tools/make-sample-game" "$work/game" --driver "$driver" --time "$time" \
-      --length "$laps" --screen 640x480 >/dev/null
-    "$build/bench/lapbundle-bench" makezip "$work/game" >/dev/null
-    mv "$work/game/zip/"*.zip "$work/proofs/"
-  done
-  # One archive renamed after packing: it stays in the page, marked.
-  first=$(ls "$work/proofs" | head -n 1)
-  mv "$work/proofs/$first" "$work/proofs/renamed_${first}"
-  (cd "$work" && "$build/check/lapbundle-check" --html report.html proofs) || true
+  page=report.html picture=docs/report.png
+  if [ "$1" = "--season" ]; then
+    "$root/scripts/sample-season.sh" "$build" "$work"
+    (cd "$work" && "$build/check/lapbundle-check" --season season.toml --html season.html) || true
+    page=season.html picture=docs/season.png
+  else
+    mkdir "$work/proofs"
+    # Proofs of two races, packed as the tool packs them by default.
+    for entry in "Ann Lee:1850000:10" "Bo Marsh:1799321:10" "Cy Dale:1912456:10" \
+                 "Di Park:912004:5" "Ed Vance:0:5"; do
+      IFS=: read -r driver time laps <<<"$entry"
+      rm -rf "$work/game"
+      "$build/tools/make-sample-game" "$work/game" --driver "$driver" --time "$time" \
+        --length "$laps" --screen 640x480 >/dev/null
+      "$build/bench/lapbundle-bench" makezip "$work/game" >/dev/null
+      mv "$work/game/zip/"*.zip "$work/proofs/"
+    done
+    # One archive renamed after packing: it stays in the page, marked.
+    first=$(ls "$work/proofs" | head -n 1)
+    mv "$work/proofs/$first" "$work/proofs/renamed_${first}"
+    (cd "$work" && "$build/check/lapbundle-check" --html report.html proofs) || true
+  fi
   chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
     --disable-background-networking --disable-component-update --disable-sync \
     --user-data-dir="$work/profile" --hide-scrollbars --window-size=1100,1250 \
-    --screenshot="$root/docs/report.png" "file://$work/report.html" >/dev/null 2>&1
-  echo "wrote docs/report.png"
+    --screenshot="$root/$picture" "file://$work/$page" >/dev/null 2>&1
+  echo "wrote $picture"
   exit 0
 fi
 wine=0 dpi=96
@@ -82,7 +91,7 @@ while [ $# -gt 0 ]; do
       [[ "$dpi" =~ ^[0-9]+$ ]] && [ "$dpi" -ge 96 ] && [ "$dpi" -le 192 ] ||
         { echo "--dpi takes a number from 96 to 192" >&2; exit 1; }
       shift ;;
-    *) echo "usage: scripts/screenshot.sh [--wine] [--dpi N] | --report" >&2; exit 1 ;;
+    *) echo "usage: scripts/screenshot.sh [--wine] [--dpi N] | --report | --season" >&2; exit 1 ;;
   esac
   shift
 done

@@ -93,6 +93,16 @@ rule() { printf '%s\n' "--------------------------------------------------------
     echo
     awk '/^LEGAL ISSUES$/ { f = 1 } /^REFERENCES$/ { f = 0 } f' "$jpeg/README.ijg"
   fi
+  # A header-only library is compiled into lapbundle-check.exe and never
+  # shows in a link map: its notice is always given.
+  toml=/usr/share/doc/libtomlplusplus-dev/copyright
+  [ -f "$toml" ] || { echo "missing $toml" >&2; exit 1; }
+  rule
+  echo "toml++ (header-only, compiled into lapbundle-check.exe: it reads season files)"
+  echo "Debian package libtomlplusplus-dev $(dpkg-query -W -f='${Version}' libtomlplusplus-dev), file $toml:"
+  echo
+  cat "$toml"
+  echo
   if [ -n "${covers[mingw-w64]:-}" ]; then
     doc=/usr/share/doc/mingw-w64-i686-dev/copyright
     [ -f "$doc" ] || { echo "missing $doc" >&2; exit 1; }

@@ -1,4 +1,4 @@
-// lapbundle-check: see check/check.h and the manual page.
+// lapbundle-check: see check/check.h, season/season.h and the manual page.
 #include <cstdio>
 #include <string>
 #include <utility>
@@ -7,6 +7,7 @@
 #include "check/check.h"
 #include "platform/console.h"
 #include "platform/platform.h"
+#include "season/season.h"
 
 int main(int argc, char** argv) {
   platform::UseUtf8Console();
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
     }
     args.push_back(std::move(text));
   }
+  if (season::SeasonRequested(args)) return season::RunSeason(args);
   // Started by dropping files on the program: the result is a report page
   // in the browser, and the console stays until a key is pressed.
   const bool dropped = platform::OwnsConsoleAlone() && !args.empty();
