@@ -23,7 +23,6 @@ bool IsLink(const std::string& path) {
   return !error && std::filesystem::is_symlink(status);
 }
 
-
 // The archives of a folder and its subfolders, in name order per folder.
 // Links to folders are not followed: a link to a parent would make the
 // search endless, and the archives it reaches are found by their own path.
@@ -91,14 +90,50 @@ std::string SamePathKey(const std::string& path, bool foldCase) {
   return key;
 }
 
+namespace {
+
+// The path as the system reaches it from the current folder: absolute,
+// "." and ".." parts resolved by their text, letters in one case (as
+// Windows compares names; on other systems this may join two files, which
+// only ever refuses a report path too many).
+std::string AbsolutePathKey(const std::string& path) {
+  const bool absolute = (!path.empty() && path[0] == '\\') || (path.size() >= 2 && path[1] == ':');
+  const std::string full = absolute ? path : platform::CurrentFolder() + path;
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  while (start <= full.size()) {
+    std::size_t end = full.find('\\', start);
+    if (end == std::string::npos) end = full.size();
+    std::string part = full.substr(start, end - start);
+    const bool drive = parts.size() == 1 && parts[0].size() == 2 && parts[0][1] == ':';
+    if (part == "..") {
+      if (!parts.empty() && !drive) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      for (char& c : part) c = static_cast<char>(platform::FoldCase(static_cast<unsigned char>(c)));
+      parts.push_back(std::move(part));
+    }
+    start = end + 1;
+  }
+  std::string key = full.empty() || full[0] != '\\' ? std::string() : std::string("\\");
+  for (std::size_t i = 0; i < parts.size(); ++i) key += (i > 0 ? "\\" : "") + parts[i];
+  return key;
+}
+
+}  // namespace
+
+bool SameFile(const std::string& a, const std::string& b) {
+  std::string x, y;
+  if (platform::FileIdentity(a, &x) && platform::FileIdentity(b, &y)) return x == y;
+  return AbsolutePathKey(a) == AbsolutePathKey(b);
+}
+
 // An empty text when `report` may be written, otherwise why not (UTF-8): a
 // report never replaces an archive, whether it is being checked or not.
 std::string RefuseReport(const std::string& option, const std::string& report,
                          const std::vector<FoundArchive>& files) {
   if (report.empty()) return std::string();
-  const std::string key = SamePathKey(report, true);
   for (const FoundArchive& f : files) {
-    if (SamePathKey(f.path, true) == key) {
+    if (f.reachable && SameFile(f.path, report)) {
       return option + ": " + platform::DisplayPath(report) + " is one of the archives to check";
     }
   }

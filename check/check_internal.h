@@ -117,6 +117,10 @@ void CollectArchives(const std::string& folder, std::vector<FoundArchive>* out);
 // "." parts dropped; with `foldCase`, ASCII letters in one case (as Windows
 // compares names; two names that differ in case may still be two files).
 std::string SamePathKey(const std::string& path, bool foldCase);
+// True when two program paths name one file: by the file both reach where
+// both exist, otherwise by their absolute form, "." and ".." resolved by
+// their text, letters compared without regard to case.
+bool SameFile(const std::string& a, const std::string& b);
 // An empty text when a report (option `option`) may be written to `report`,
 // otherwise why not (UTF-8): it names one of `files`, or an existing zip
 // archive (by its name or its first bytes).

@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "check/check.h"
@@ -228,6 +229,18 @@ int RunCheck(const std::vector<std::string>& args, bool explorerDrop, std::strin
     if (found.empty() && refused.empty()) refused = "no archive in " + platform::DisplayPath(p);
     for (const check::FoundArchive& f : found) {
       if (firstTime(f)) files.push_back(f);
+    }
+  }
+  // Two reports on one path would leave only the last one written.
+  const std::pair<const char*, const std::string*> outputs[] = {
+      {"--csv", &a.csv}, {"--html", &a.html}, {"--json", &a.json}};
+  for (std::size_t i = 0; i < 3 && refused.empty(); ++i) {
+    for (std::size_t j = 0; j < i && refused.empty(); ++j) {
+      if (!outputs[i].second->empty() && !outputs[j].second->empty() &&
+          check::SameFile(*outputs[i].second, *outputs[j].second)) {
+        refused = std::string(outputs[i].first) + ": " + platform::DisplayPath(*outputs[i].second) +
+                  " is also the " + outputs[j].first + " report";
+      }
     }
   }
   if (refused.empty()) refused = RefuseReport("--csv", a.csv, files);

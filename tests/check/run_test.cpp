@@ -16,6 +16,15 @@
 
 namespace {
 
+// The program path spelt from the current folder, up to the root and down.
+std::string Relative(const std::string& path) {
+  std::string relative;
+  for (char c : platform::CurrentFolder().substr(1)) {
+    if (c == '\\') relative += "..\\";
+  }
+  return relative + path.substr(1);
+}
+
 class Run : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -42,12 +51,16 @@ TEST_F(Run, ReportPathThatIsAnArchiveIsRefused) {
   folder_.write("other.zip", "not checked");
   folder_.write("report.dat", std::string("PK\x05\x06", 4) + std::string(18, '\0'));
   folder_.write("input.dat", proof_);
+  folder_.write("notes.txt", "no archive");
   const std::vector<std::vector<std::string>> refused = {
       {"--csv", In("proofs\\a.zip"), In("proofs\\b.zip")},
       {"--html", In("proofs\\.\\B.ZIP"), In("proofs")},
       {"--csv", In("other.zip"), In("proofs")},
       {"--html=" + In("report.dat"), In("proofs")},
       {"--csv=" + In("input.dat"), In("input.dat")},
+      {"--csv", In("notes.txt"), Relative(In("notes.txt"))},
+      {"--csv", In("r.txt"), "--json", In("proofs\\..\\R.txt"), "--html", In("r.txt"),
+       In("proofs")},
   };
   for (const auto& args : refused) {
     EXPECT_EQ(Check(args), 2) << args[0] << " " << args[1];
@@ -57,6 +70,7 @@ TEST_F(Run, ReportPathThatIsAnArchiveIsRefused) {
   EXPECT_EQ(folder_.read("proofs/b.zip"), proof_);
   EXPECT_EQ(folder_.read("other.zip"), "not checked");
   EXPECT_EQ(folder_.read("input.dat"), proof_);
+  EXPECT_EQ(folder_.read("notes.txt"), "no archive");
 }
 
 TEST_F(Run, EmptyReportOptionsAreErrors) {
