@@ -88,8 +88,10 @@ struct ProofReport {
   std::string thumbnailJpeg;
 
   // Fingerprints for comparing proofs with each other: the saved game as
-  // the readers see it (its first 2,000,000 bytes) with its driver's name
-  // field left out, and whole; the screenshot's size and pixels, and a
+  // the readers see it (its first 2,000,000 bytes, the zeros it ends in
+  // left out, as the readers' zero-filled buffer holds them anyway) with
+  // its driver's name field left out, and whole; the screenshot's size and
+  // pixels, and a
   // strip of it as the tool's JPEG of it would hold it.
   Digest raceDigest, saveDigest, pixelDigest, stripDigest;
   bool screenshotJpeg = false;    // the screenshot is no BMP (by its bytes)
