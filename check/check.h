@@ -205,6 +205,11 @@ std::string TrackPathKey(const std::string& trackPath);
 // last. Within a race the ranked proofs come first by race time, then the
 // others (marked, without a rank) by race time, no result (0) last.
 std::vector<std::vector<std::size_t>> RaceTables(const std::vector<ProofReport>& reports);
+// The track path a race table (as RaceTables gives it) is titled with: the
+// spelling most of its proofs use; at equal counts, the first in report
+// order.
+std::string TableTrackPath(const std::vector<ProofReport>& reports,
+                           const std::vector<std::size_t>& table);
 // Each proof's place in its race, 0 for none: only proofs without problems
 // and with a race time other than 0 are ranked; equal times share a place
 // and the next place skips (1, 2, 2, 4).
