@@ -13,7 +13,9 @@
 namespace check {
 namespace {
 
-constexpr int kMaxFolderDepth = 64;
+// Folders deeper than this are left unsearched (and said so): links are
+// not followed, but a folder mounted inside itself would be endless.
+constexpr int kMaxFolderDepth = 4096;
 
 // True when the host reports the path itself as a symbolic link (or
 // junction); false when it is none or cannot tell.
@@ -23,31 +25,68 @@ bool IsLink(const std::string& path) {
   return !error && std::filesystem::is_symlink(status);
 }
 
-// The archives of a folder and its subfolders, in name order per folder.
-// Links to folders are not followed: a link to a parent would make the
-// search endless, and the archives it reaches are found by their own path.
-void CollectFolder(const std::string& folder, int depth, std::vector<FoundArchive>* out) {
-  if (depth > kMaxFolderDepth) return;
-  std::string base = folder;
-  if (base.empty() || base.back() != '\\') base += '\\';
+// The entries of one folder (program path ending in "\\") in name order,
+// "." and ".." left out; false when it cannot be listed.
+bool ListFolder(const std::string& base, std::vector<platform::FoundEntry>* found) {
   platform::Search* search = nullptr;
   platform::FoundEntry entry;
-  std::vector<platform::FoundEntry> found;
-  if (platform::StartSearch(base + "*", &search, &entry) != platform::SearchStart::kFound) return;
-  do {
-    if (entry.name != "." && entry.name != "..") found.push_back(entry);
-  } while (platform::ContinueSearch(search, &entry));
-  platform::EndSearch(search);
-  std::sort(found.begin(), found.end(),
+  const platform::SearchStart start = platform::StartSearch(base + "*", &search, &entry);
+  if (start == platform::SearchStart::kFailed) return false;
+  if (start == platform::SearchStart::kFound) {
+    do {
+      if (entry.name != "." && entry.name != "..") found->push_back(entry);
+    } while (platform::ContinueSearch(search, &entry));
+    platform::EndSearch(search);
+  }
+  std::sort(found->begin(), found->end(),
             [](const auto& x, const auto& y) { return x.name < y.name; });
-  for (const platform::FoundEntry& e : found) {
-    const std::string path = base + e.name;
-    if ((e.attributes & platform::kAttrDirectory) != 0) {
-      if (!IsLink(path) && e.name.find('\\') == std::string::npos) {
-        CollectFolder(path, depth + 1, out);
+  return true;
+}
+
+// The archives of a folder and its subfolders, in name order per folder,
+// each subfolder's where its name falls. Links to folders are not
+// followed: a link to a parent would make the search endless, and the
+// archives it reaches are found by their own path. The work is a stack,
+// not a recursion, so that any depth fits.
+void CollectFolder(const std::string& folder, std::vector<FoundArchive>* out,
+                   std::vector<std::string>* unsearched) {
+  struct Item {
+    std::string path;
+    bool folder;
+    int depth;
+    bool reachable;  // a file whose name holds no "\\"
+  };
+  std::vector<Item> stack = {{folder, true, 0, true}};
+  while (!stack.empty()) {
+    Item item = std::move(stack.back());
+    stack.pop_back();
+    if (!item.folder) {
+      out->push_back({item.path, item.reachable});
+      continue;
+    }
+    std::string base = item.path;
+    if (base.empty() || base.back() != '\\') base += '\\';
+    std::vector<platform::FoundEntry> found;
+    const char* reason = item.depth > kMaxFolderDepth ? "deeper than 4096 folders"
+                         : !ListFolder(base, &found) ? "unreadable"
+                                                     : nullptr;
+    if (reason != nullptr) {
+      unsearched->push_back("folder not searched: " + platform::DisplayPath(item.path) + " (" +
+                            reason + ")");
+      continue;
+    }
+    for (auto e = found.rbegin(); e != found.rend(); ++e) {
+      const std::string path = base + e->name;
+      if ((e->attributes & platform::kAttrDirectory) != 0) {
+        if (e->name.find('\\') != std::string::npos) {
+          unsearched->push_back("folder not searched: " + platform::DisplayPath(path) +
+                                " (its name holds \"\\\")");
+        } else if (!IsLink(path)) {
+          stack.push_back({path, true, item.depth + 1, true});
+        }
+      } else if (e->name.size() > 4 && AsciiLower(e->name.substr(e->name.size() - 4)) == ".zip") {
+        stack.push_back({path, false, item.depth, e->name.find('\\') == std::string::npos});
       }
-    } else if (e.name.size() > 4 && AsciiLower(e.name.substr(e.name.size() - 4)) == ".zip") {
-      out->push_back({path, e.name.find('\\') == std::string::npos});
     }
   }
 }
@@ -69,7 +108,13 @@ bool IsZipFile(const std::string& path) {
 }  // namespace
 
 void CollectArchives(const std::string& folder, std::vector<FoundArchive>* out) {
-  CollectFolder(folder, 0, out);
+  std::vector<std::string> unsearched;
+  CollectFolder(folder, out, &unsearched);
+}
+
+void CollectArchives(const std::string& folder, std::vector<FoundArchive>* out,
+                     std::vector<std::string>* unsearched) {
+  CollectFolder(folder, out, unsearched);
 }
 
 // The path as one text per file: separators doubled or at the end, and

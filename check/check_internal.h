@@ -113,6 +113,11 @@ struct FoundArchive {
 // order per folder, appended to *out. Links to folders inside it are not
 // followed.
 void CollectArchives(const std::string& folder, std::vector<FoundArchive>* out);
+// The same, and for each folder left unsearched (unreadable, too deep, or
+// named with a "\\") the problem line "folder not searched: PATH (REASON)"
+// (UTF-8) appended to *unsearched.
+void CollectArchives(const std::string& folder, std::vector<FoundArchive>* out,
+                     std::vector<std::string>* unsearched);
 // A program path as one text per file: doubled and final separators and
 // "." parts dropped; with `foldCase`, ASCII letters in one case (as Windows
 // compares names; two names that differ in case may still be two files).

@@ -219,14 +219,18 @@ int RunCheck(const std::vector<std::string>& args, bool explorerDrop, std::strin
     return seen.insert("path " + SamePathKey(f.path, false)).second;
   };
   std::string refused;
+  std::vector<std::string> unsearched;
   for (const std::string& p : a.paths) {
     std::vector<check::FoundArchive> found;
+    const std::size_t unsearchedBefore = unsearched.size();
     if (IsFolder(p)) {
-      CollectArchives(p, &found);
+      CollectArchives(p, &found, &unsearched);
     } else {
       found.push_back({p, true});
     }
-    if (found.empty() && refused.empty()) refused = "no archive in " + platform::DisplayPath(p);
+    if (found.empty() && unsearched.size() == unsearchedBefore && refused.empty()) {
+      refused = "no archive in " + platform::DisplayPath(p);
+    }
     for (const check::FoundArchive& f : found) {
       if (firstTime(f)) files.push_back(f);
     }
@@ -256,10 +260,12 @@ int RunCheck(const std::vector<std::string>& args, bool explorerDrop, std::strin
   CompareProofs(&reports, jobs);
   const std::string table = TerminalTable(reports);
   std::fwrite(table.data(), 1, table.size(), stdout);
+  for (const std::string& line : unsearched) std::printf("%s\n", TerminalText(line).c_str());
   std::fflush(stdout);
-  int status =
-      std::all_of(reports.begin(), reports.end(), [](const ProofReport& r) { return r.ok(); }) ? 0
-                                                                                               : 1;
+  int status = unsearched.empty() && std::all_of(reports.begin(), reports.end(),
+                                                 [](const ProofReport& r) { return r.ok(); })
+                   ? 0
+                   : 1;
   // Each report asked for, made only then.
   const auto write = [&status](const std::string& path, const auto& make) {
     if (path.empty()) return false;

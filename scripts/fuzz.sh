@@ -47,7 +47,7 @@ if [ "$readers" = yes ]; then
     crashed+=" other_readers"
   fi
 fi
-[ -n "$targets" ] || { [ -z "$crashed" ] || exit 1; echo "no fuzz targets"; exit 0; }
+[ -n "$targets" ] || { [ -z "$crashed" ] || exit 1; echo "fuzzing done"; exit 0; }
 # shellcheck disable=SC2086
 cmake --build "$build" -j"$jobs" --target make-fuzz-seeds $targets
 

@@ -1,7 +1,9 @@
 // The program over real files: which paths it refuses before checking
 // anything, and how it writes its reports.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -147,6 +149,43 @@ TEST_F(Run, FolderSearchDoesNotFollowLinks) {
   std::filesystem::create_directory_symlink(folder_.hostPath("proofs"), folder_.hostPath("link"));
   EXPECT_EQ(Check({In("link")}), 1);
   EXPECT_NE(out_.find("2 proofs: "), std::string::npos) << out_;
+}
+
+// Makes (or with `remove`, removes) a chain of `count` folders below
+// `host`, each named `name`, by paths relative to the one above, so that
+// the whole path may be longer than the system opens.
+void FolderChain(const std::string& host, const std::string& name, int count, bool remove) {
+  std::vector<int> fds = {open(host.c_str(), O_RDONLY | O_DIRECTORY)};
+  for (int i = 0; i < count; ++i) {
+    if (!remove) mkdirat(fds.back(), name.c_str(), 0755);
+    fds.push_back(openat(fds.back(), name.c_str(), O_RDONLY | O_DIRECTORY));
+  }
+  for (int i = count; i > 0; --i) {
+    close(fds[static_cast<std::size_t>(i)]);
+    if (remove) unlinkat(fds[static_cast<std::size_t>(i) - 1], name.c_str(), AT_REMOVEDIR);
+  }
+  close(fds.front());
+}
+
+TEST_F(Run, EveryFolderIsSearchedOrSaidSo) {
+  // 66 folders down: found and checked.
+  std::string deep = "deep/";
+  for (int i = 0; i < 66; ++i) deep += "d/";
+  folder_.write(deep + hostile::kName + ".zip", proof_);
+  EXPECT_EQ(Check({In("deep")}), 0) << out_;
+  EXPECT_NE(out_.find("1 proofs: 1 ok"), std::string::npos) << out_;
+  // A folder whose path is longer than the system opens: said, and the
+  // run has a problem although every archive found is ok.
+  folder_.write("long/" + hostile::kName + ".zip", proof_);
+  const std::string name(200, 'n');
+  FolderChain(folder_.hostPath("long"), name, 21, false);
+  EXPECT_EQ(Check({In("long")}), 1) << out_;
+  EXPECT_NE(out_.find("1 proofs: 1 ok"), std::string::npos) << out_;
+  EXPECT_NE(out_.find("folder not searched: " + platform::DisplayPath(In("long")) + "/" + name),
+            std::string::npos)
+      << out_.substr(0, 300);
+  EXPECT_NE(out_.find("(unreadable)\n"), std::string::npos);
+  FolderChain(folder_.hostPath("long"), name, 21, true);
 }
 
 TEST_F(Run, PipeIsAProblemNotAWait) {
