@@ -54,7 +54,7 @@ void CollectFolder(const std::string& folder, std::vector<FoundArchive>* out,
     std::string path;
     bool folder;
     int depth;
-    bool reachable;  // a file whose name holds no "\\"
+    bool reachable;  // a file that its program path reaches
   };
   std::vector<Item> stack = {{folder, true, 0, true}};
   while (!stack.empty()) {
@@ -77,15 +77,22 @@ void CollectFolder(const std::string& folder, std::vector<FoundArchive>* out,
     }
     for (auto e = found.rbegin(); e != found.rend(); ++e) {
       const std::string path = base + e->name;
+      // A name the program's text cannot hold, or one holding "\\", has no
+      // program path that reaches it: it is listed, never opened by a path
+      // that would reach another file.
+      const char* unreachable = e->name.find('\\') != std::string::npos ? "its name holds \"\\\""
+                                : platform::Cp1252ToUtf8(e->name) != e->systemName
+                                    ? "its name has no Windows-1252 form"
+                                    : nullptr;
       if ((e->attributes & platform::kAttrDirectory) != 0) {
-        if (e->name.find('\\') != std::string::npos) {
-          unsearched->push_back("folder not searched: " + platform::DisplayPath(path) +
-                                " (its name holds \"\\\")");
+        if (unreachable != nullptr) {
+          unsearched->push_back("folder not searched: " + platform::DisplayPath(path) + " (" +
+                                unreachable + ")");
         } else if (!IsLink(path)) {
           stack.push_back({path, true, item.depth + 1, true});
         }
       } else if (e->name.size() > 4 && AsciiLower(e->name.substr(e->name.size() - 4)) == ".zip") {
-        stack.push_back({path, false, item.depth, e->name.find('\\') == std::string::npos});
+        stack.push_back({path, false, item.depth, unreachable == nullptr});
       }
     }
   }

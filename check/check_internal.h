@@ -102,9 +102,10 @@ void AddCounted(std::vector<std::string>* problems, const std::string& text, int
 void FinishCounted(std::vector<std::string>* problems, const std::string& kind, int count);
 
 // An archive named or found, by its program path. A name found in a folder
-// that holds "\" (which some systems allow in names) has no program path
-// that reaches it: it is not `reachable`, and never opened by that path,
-// which would name another file.
+// that holds "\" (which some systems allow in names), or a character the
+// program's text cannot hold, has no program path that reaches it: it is
+// not `reachable`, and never opened by that path, which would name another
+// file.
 struct FoundArchive {
   std::string path;
   bool reachable = true;

@@ -215,6 +215,11 @@ struct Search;  // opaque; freed by EndSearch
 
 struct FoundEntry {
   std::string name;  // Windows-1252, no folder
+  // The name as the system gave it (a system text: its bytes on POSIX,
+  // UTF-8 on Windows). Where `name` differs from it in UTF-8, the program's
+  // text cannot hold the name, and a path built from `name` reaches no
+  // file or another one.
+  std::string systemName;
   std::uint32_t attributes = 0;
   FileTime created = 0, accessed = 0, written = 0;
 };

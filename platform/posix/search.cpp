@@ -24,6 +24,7 @@ bool NextMatch(Search* search, FoundEntry* out) {
     struct stat st;
     if (fstatat(dirfd(search->dir), entry->d_name, &st, 0) != 0) continue;  // vanished
     out->name = std::move(name);
+    out->systemName = entry->d_name;
     out->attributes = AttributesOf(st);
     out->created = st.st_ctim.tv_sec;
     out->accessed = st.st_atim.tv_sec;

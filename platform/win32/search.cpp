@@ -15,6 +15,7 @@ namespace {
 
 void Describe(const WIN32_FIND_DATAW& data, FoundEntry* out) {
   out->name = AnsiText(data.cFileName);
+  out->systemName = Utf8Text(data.cFileName);
   out->attributes = ProgramAttributes(data.dwFileAttributes);
   out->created = FromFileTime(data.ftCreationTime);
   out->accessed = FromFileTime(data.ftLastAccessTime);

@@ -203,6 +203,16 @@ TEST_F(Run, NameWithABackslashNeverOpensAnother) {
   EXPECT_NE(out_.find("cannot be opened by its name"), std::string::npos) << out_;
 }
 
+TEST_F(Run, NameWithoutWindows1252FormNeverOpensAnother) {
+  // "\xC5\x81" (U+0141) has no Windows-1252 form: its program text holds "?",
+  // which names the other file.
+  folder_.write("named/" + hostile::kName + "_\xC5\x81.zip", proof_);
+  folder_.write("named/" + hostile::kName + "_?.zip", "PK not a proof");
+  EXPECT_EQ(Check({In("named")}), 1);
+  EXPECT_NE(out_.find("2 proofs: 0 ok, 2 with problems"), std::string::npos) << out_;
+  EXPECT_NE(out_.find("cannot be opened by its name"), std::string::npos) << out_;
+}
+
 TEST_F(Run, FailedReportLeavesTheOldOne) {
   folder_.write("report.csv", "old");
   platform::FailNthCall(platform::Op::kWrite, 1, true);
