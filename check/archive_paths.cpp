@@ -1,9 +1,8 @@
 // The archives the paths on the command line name or hold, and the paths a
 // report may not be written to.
 #include <algorithm>
-#include <filesystem>
 #include <string>
-#include <system_error>
+#include <utility>
 #include <vector>
 
 #include "check/check_internal.h"
@@ -17,24 +16,16 @@ namespace {
 // not followed, but a folder mounted inside itself would be endless.
 constexpr int kMaxFolderDepth = 4096;
 
-// True when the host reports the path itself as a symbolic link (or
-// junction); false when it is none or cannot tell.
-bool IsLink(const std::string& path) {
-  std::error_code error;
-  const auto status = std::filesystem::symlink_status(platform::HostPath(path), error);
-  return !error && std::filesystem::is_symlink(status);
-}
-
-// The entries of one folder (program path ending in "\\") in name order,
-// "." and ".." left out; false when it cannot be listed.
-bool ListFolder(const std::string& base, std::vector<platform::FoundEntry>* found) {
+// The entries of the folder at a system path in name order, "." and ".."
+// left out; false when it cannot be listed.
+bool ListFolder(const std::string& systemFolder, std::vector<platform::FoundEntry>* found) {
   platform::Search* search = nullptr;
   platform::FoundEntry entry;
-  const platform::SearchStart start = platform::StartSearch(base + "*", &search, &entry);
+  const platform::SearchStart start = platform::StartFolderSearch(systemFolder, &search, &entry);
   if (start == platform::SearchStart::kFailed) return false;
   if (start == platform::SearchStart::kFound) {
     do {
-      if (entry.name != "." && entry.name != "..") found->push_back(entry);
+      if (entry.systemName != "." && entry.systemName != "..") found->push_back(entry);
     } while (platform::ContinueSearch(search, &entry));
     platform::EndSearch(search);
   }
@@ -43,56 +34,90 @@ bool ListFolder(const std::string& base, std::vector<platform::FoundEntry>* foun
   return true;
 }
 
+// A name as the system gave it, for a UTF-8 report: its valid UTF-8 as it
+// is, every other byte as "\\xNN".
+std::string ShownName(const std::string& systemName) {
+  std::string shown;
+  for (std::size_t i = 0; i < systemName.size();) {
+    const auto c = static_cast<unsigned char>(systemName[i]);
+    const std::size_t length = c < 0x80          ? 1
+                               : (c >> 5) == 6  ? 2
+                               : (c >> 4) == 14 ? 3
+                               : (c >> 3) == 30 ? 4
+                                                : 0;
+    bool valid = length > 0 && i + length <= systemName.size();
+    for (std::size_t k = 1; valid && k < length; ++k) {
+      valid = (static_cast<unsigned char>(systemName[i + k]) & 0xC0) == 0x80;
+    }
+    // No overlong forms, surrogates or values past U+10FFFF.
+    if (valid && length > 1) {
+      const auto d = static_cast<unsigned char>(systemName[i + 1]);
+      valid = !(c == 0xC0 || c == 0xC1 || (c == 0xE0 && d < 0xA0) || (c == 0xED && d >= 0xA0) ||
+                (c == 0xF0 && d < 0x90) || (c == 0xF4 && d >= 0x90) || c > 0xF4);
+    }
+    if (valid) {
+      shown.append(systemName, i, length);
+      i += length;
+    } else {
+      static const char kHex[] = "0123456789ABCDEF";
+      shown += {'\\', 'x', kHex[c >> 4], kHex[c & 15]};
+      ++i;
+    }
+  }
+  return shown;
+}
+
 // The archives of a folder and its subfolders, in name order per folder,
-// each subfolder's where its name falls. Links to folders are not
-// followed: a link to a parent would make the search endless, and the
-// archives it reaches are found by their own path. The work is a stack,
-// not a recursion, so that any depth fits.
+// each subfolder's where its name falls. Every entry is reached by the
+// name the system gave, so that names the program's text cannot hold are
+// searched and opened too. Links to folders are not followed: a link to a
+// parent would make the search endless, and the archives it reaches are
+// found by their own path. The work is a stack, not a recursion, so that
+// any depth fits.
 void CollectFolder(const std::string& folder, std::vector<FoundArchive>* out,
                    std::vector<std::string>* unsearched) {
   struct Item {
-    std::string path;
+    FoundArchive where;  // program path, system path, as shown
     bool folder;
     int depth;
-    bool reachable;  // a file that its program path reaches
   };
-  std::vector<Item> stack = {{folder, true, 0, true}};
+  std::string root = folder;
+  if (root.empty() || root.back() != '\\') root += '\\';
+  std::vector<Item> stack = {
+      {{root, true, platform::SystemPathOf(root), platform::DisplayPath(root)}, true, 0}};
+  const std::string separator = platform::DisplayPath("\\");
   while (!stack.empty()) {
     Item item = std::move(stack.back());
     stack.pop_back();
     if (!item.folder) {
-      out->push_back({item.path, item.reachable});
+      out->push_back(std::move(item.where));
       continue;
     }
-    std::string base = item.path;
-    if (base.empty() || base.back() != '\\') base += '\\';
     std::vector<platform::FoundEntry> found;
-    const char* reason = item.depth > kMaxFolderDepth ? "deeper than 4096 folders"
-                         : !ListFolder(base, &found) ? "unreadable"
-                                                     : nullptr;
+    const char* reason = item.depth > kMaxFolderDepth                 ? "deeper than 4096 folders"
+                         : !ListFolder(item.where.systemPath, &found) ? "unreadable"
+                                                                      : nullptr;
     if (reason != nullptr) {
-      unsearched->push_back("folder not searched: " + platform::DisplayPath(item.path) + " (" +
-                            reason + ")");
+      std::string shown = item.where.shown;
+      if (shown.size() > separator.size() && shown.ends_with(separator)) {
+        shown.resize(shown.size() - separator.size());
+      }
+      unsearched->push_back("folder not searched: " + shown + " (" + reason + ")");
       continue;
     }
     for (auto e = found.rbegin(); e != found.rend(); ++e) {
-      const std::string path = base + e->name;
-      // A name the program's text cannot hold, or one holding "\\", has no
-      // program path that reaches it: it is listed, never opened by a path
-      // that would reach another file.
-      const char* unreachable = e->name.find('\\') != std::string::npos ? "its name holds \"\\\""
-                                : platform::Cp1252ToUtf8(e->name) != e->systemName
-                                    ? "its name has no Windows-1252 form"
-                                    : nullptr;
+      FoundArchive child{item.where.path + e->name, true,
+                         platform::SystemPathIn(item.where.systemPath, e->systemName),
+                         item.where.shown + ShownName(e->systemName)};
+      // A name holding "\\" has no program path at all.
+      child.reachable = item.where.reachable && e->name.find('\\') == std::string::npos;
       if ((e->attributes & platform::kAttrDirectory) != 0) {
-        if (unreachable != nullptr) {
-          unsearched->push_back("folder not searched: " + platform::DisplayPath(path) + " (" +
-                                unreachable + ")");
-        } else if (!IsLink(path)) {
-          stack.push_back({path, true, item.depth + 1, true});
-        }
+        if (e->link) continue;
+        child.path += '\\';
+        child.shown += separator;
+        stack.push_back({std::move(child), true, item.depth + 1});
       } else if (e->name.size() > 4 && AsciiLower(e->name.substr(e->name.size() - 4)) == ".zip") {
-        stack.push_back({path, false, item.depth, unreachable == nullptr});
+        stack.push_back({std::move(child), false, item.depth});
       }
     }
   }
@@ -184,8 +209,13 @@ bool SameFile(const std::string& a, const std::string& b) {
 std::string RefuseReport(const std::string& option, const std::string& report,
                          const std::vector<FoundArchive>& files) {
   if (report.empty()) return std::string();
+  std::string reportIdentity, identity;
+  const bool exists = platform::FileIdentity(report, &reportIdentity);
   for (const FoundArchive& f : files) {
-    if (f.reachable && SameFile(f.path, report)) {
+    const bool known = f.systemPath.empty() ? platform::FileIdentity(f.path, &identity)
+                                            : platform::SystemFileIdentity(f.systemPath, &identity);
+    if (exists && known ? identity == reportIdentity
+                        : AbsolutePathKey(f.path) == AbsolutePathKey(report)) {
       return option + ": " + platform::DisplayPath(report) + " is one of the archives to check";
     }
   }

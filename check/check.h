@@ -77,6 +77,10 @@ struct ProofLink {
 // What one archive holds and what was found wrong with it.
 struct ProofReport {
   std::string file;                 // the path as given or found (program text)
+  // For an archive found in a folder: its system path (opened by it), and
+  // how the reports show it (UTF-8) where that differs from `file`, whose
+  // program text cannot hold every name.
+  std::string systemPath, shownFile;
   bool readable = false;            // the archive could be opened as a zip
   std::uint64_t inflatedBytes = 0;  // never more than kMaxInflatedBytes
   std::vector<std::string> problems;
@@ -119,6 +123,9 @@ struct ArchiveSource {
   const std::uint8_t* data = nullptr;  // bytes in memory, when path is empty
   std::size_t size = 0;
   std::string path;  // program path of an archive file
+  // The system path of an archive file found in a folder, opened instead
+  // of `path` when given (its name may have no program text).
+  std::string systemPath;
 };
 
 // Checks one archive. `fileName` is the archive's file name (program text,
@@ -174,6 +181,8 @@ std::string FormatNumber(const ProofReport& report);
 std::string FormatRaceLength(const ProofReport& report);
 // "ok" or the problems joined by "; ".
 std::string Verdict(const ProofReport& report);
+// The archive's path as the reports show it (UTF-8).
+std::string ShownFile(const ProofReport& report);
 
 // The text with every control character (C0, DEL, C1) shown as a visible
 // escape ("\x1B", "\u009B"), so that nothing from an archive can move the

@@ -109,6 +109,9 @@ void FinishCounted(std::vector<std::string>* problems, const std::string& kind, 
 struct FoundArchive {
   std::string path;
   bool reachable = true;
+  // Found in a folder: the system path it is opened by, and how the
+  // reports show it (UTF-8).
+  std::string systemPath = {}, shown = {};
 };
 // The archives (".zip" in any case) of a folder and its subfolders, in name
 // order per folder, appended to *out. Links to folders inside it are not

@@ -279,6 +279,7 @@ ProofReport CheckProof(const ArchiveSource& source, const std::string& fileName,
   using namespace check;
   ProofReport report;
   report.file = source.path;
+  report.systemPath = source.systemPath;
   Contents contents;
   ReadContents(source, options, &report, &contents);
   if (!report.readable && report.saveEntry.empty()) return report;

@@ -101,7 +101,7 @@ std::string Row(const std::vector<ProofReport>& reports, std::size_t index, int 
   row +=
       "<td class=\"num\">" + (r.hasRace ? FormatRaceTime(r.raceTimeMs) : std::string()) + "</td>";
   row += "<td class=\"num\">" + Escaped(FormatNumber(r)) + "</td>";
-  row += "<td>" + Escaped(platform::DisplayPath(r.file)) + "</td>";
+  row += "<td>" + Escaped(ShownFile(r)) + "</td>";
   if (r.ok()) {
     row += "<td class=\"verdict-ok\">ok";
   } else {

@@ -154,14 +154,18 @@ std::vector<ProofReport> CheckAll(const std::vector<check::FoundArchive>& files,
   check::InParallel(
       files.size(), jobs,
       [&](std::size_t i) {
-        if (!files[i].reachable) {
+        if (!files[i].reachable && files[i].systemPath.empty()) {
           reports[i].file = files[i].path;
           reports[i].problems.push_back("cannot be opened by its name");
           return;
         }
         ArchiveSource source;
         source.path = files[i].path;
+        source.systemPath = files[i].systemPath;
         reports[i] = CheckProof(source, FileNameOf(files[i].path), options);
+        if (!files[i].shown.empty() && files[i].shown != platform::DisplayPath(files[i].path)) {
+          reports[i].shownFile = files[i].shown;
+        }
       },
       true);
   return reports;
@@ -214,6 +218,12 @@ int RunCheck(const std::vector<std::string>& args, bool explorerDrop, std::strin
   std::set<std::string> seen;
   const auto firstTime = [&seen](const check::FoundArchive& f) {
     std::string identity;
+    if (!f.systemPath.empty()) {
+      if (platform::SystemFileIdentity(f.systemPath, &identity)) {
+        return seen.insert("file " + identity).second;
+      }
+      return seen.insert("system " + f.systemPath).second;
+    }
     if (!f.reachable) return true;
     if (platform::FileIdentity(f.path, &identity)) return seen.insert("file " + identity).second;
     return seen.insert("path " + SamePathKey(f.path, false)).second;
