@@ -102,10 +102,10 @@ void AddCounted(std::vector<std::string>* problems, const std::string& text, int
 void FinishCounted(std::vector<std::string>* problems, const std::string& kind, int count);
 
 // An archive named or found, by its program path. A name found in a folder
-// that holds "\" (which some systems allow in names), or a character the
-// program's text cannot hold, has no program path that reaches it: it is
-// not `reachable`, and never opened by that path, which would name another
-// file.
+// that holds "\" (which some systems allow in names) has no program path
+// that reaches it: it is not `reachable` by `path`, which would name
+// another file. An archive found in a folder is opened by its system path,
+// which reaches every name.
 struct FoundArchive {
   std::string path;
   bool reachable = true;
@@ -117,9 +117,9 @@ struct FoundArchive {
 // order per folder, appended to *out. Links to folders inside it are not
 // followed.
 void CollectArchives(const std::string& folder, std::vector<FoundArchive>* out);
-// The same, and for each folder left unsearched (unreadable, too deep, or
-// named with a "\\") the problem line "folder not searched: PATH (REASON)"
-// (UTF-8) appended to *unsearched.
+// The same, and for each folder left unsearched (unreadable, or too deep)
+// the problem line "folder not searched: PATH (REASON)" (UTF-8) appended to
+// *unsearched.
 void CollectArchives(const std::string& folder, std::vector<FoundArchive>* out,
                      std::vector<std::string>* unsearched);
 // A program path as one text per file: doubled and final separators and
