@@ -29,8 +29,11 @@ bool ListFolder(const std::string& systemFolder, std::vector<platform::FoundEntr
     } while (platform::ContinueSearch(search, &entry));
     platform::EndSearch(search);
   }
-  std::sort(found->begin(), found->end(),
-            [](const auto& x, const auto& y) { return x.name < y.name; });
+  // Names that differ only where the program's text shows "?" are ordered
+  // by the system's names.
+  std::sort(found->begin(), found->end(), [](const auto& x, const auto& y) {
+    return x.name != y.name ? x.name < y.name : x.systemName < y.systemName;
+  });
   return true;
 }
 
