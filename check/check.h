@@ -77,10 +77,6 @@ struct ProofLink {
 // What one archive holds and what was found wrong with it.
 struct ProofReport {
   std::string file;                 // the path as given or found (program text)
-  // For an archive found in a folder: its system path (opened by it), and
-  // how the reports show it (UTF-8) where that differs from `file`, whose
-  // program text cannot hold every name.
-  std::string systemPath, shownFile;
   bool readable = false;            // the archive could be opened as a zip
   std::uint64_t inflatedBytes = 0;  // never more than kMaxInflatedBytes
   std::vector<std::string> problems;
@@ -95,8 +91,7 @@ struct ProofReport {
   // the readers see it (its first 2,000,000 bytes, the zeros it ends in
   // left out, as the readers' zero-filled buffer holds them anyway) with
   // its driver's name field left out, and whole; the screenshot's size and
-  // pixels, and a
-  // strip of it as the tool's JPEG of it would hold it.
+  // pixels, and a strip of it as the tool's JPEG of it would hold it.
   Digest raceDigest, saveDigest, pixelDigest, stripDigest;
   bool screenshotJpeg = false;    // the screenshot is no BMP (by its bytes)
   std::vector<ProofLink> links;  // problems naming another proof
@@ -115,6 +110,11 @@ struct ProofReport {
   // stamp is not a real date and time.
   WallTime screenshotTime, saveTime;
 
+  // For an archive found in a folder: its system path (opened by it), and
+  // how the reports show it (UTF-8) where that differs from `file`, whose
+  // program text cannot hold every name.
+  std::string systemPath = {}, shownFile = {};
+
   bool ok() const { return problems.empty(); }
 };
 
@@ -125,7 +125,7 @@ struct ArchiveSource {
   std::string path;  // program path of an archive file
   // The system path of an archive file found in a folder, opened instead
   // of `path` when given (its name may have no program text).
-  std::string systemPath;
+  std::string systemPath = {};
 };
 
 // Checks one archive. `fileName` is the archive's file name (program text,

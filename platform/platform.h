@@ -219,7 +219,7 @@ struct FoundEntry {
   // UTF-8 on Windows). Where `name` differs from it in UTF-8, the program's
   // text cannot hold the name, and a path built from `name` reaches no
   // file or another one.
-  std::string systemName;
+  std::string systemName = {};
   bool link = false;  // the entry itself is a symbolic link (or junction)
   std::uint32_t attributes = 0;
   FileTime created = 0, accessed = 0, written = 0;
