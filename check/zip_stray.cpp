@@ -19,7 +19,10 @@ constexpr std::size_t kChunk = 64 * 1024;
 // overlap by three bytes, so a signature across two chunks is seen.
 bool Holds(ArchiveBytes* bytes, std::uint64_t from, std::uint64_t to, const char* kinds,
            std::size_t kindCount) {
-  std::vector<unsigned char> buffer(kChunk);
+  if (to <= from || to - from < 4) return false;
+  // Only as large as the bytes to scan: an archive may hold many small gaps.
+  std::vector<unsigned char> buffer(
+      static_cast<std::size_t>(std::min<std::uint64_t>(to - from, kChunk)));
   while (to > from && to - from >= 4) {
     const std::size_t count = static_cast<std::size_t>(std::min<std::uint64_t>(to - from, kChunk));
     if (!bytes->Read(from, count, buffer.data())) return false;
