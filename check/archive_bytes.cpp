@@ -12,21 +12,26 @@
 namespace check {
 
 ArchiveBytes::ArchiveBytes(const ArchiveSource& source) {
-  if (source.path.empty()) {
+  if (source.systemPath.empty() && source.path.empty()) {
     data_ = source.data;
     size_ = source.data == nullptr ? 0 : source.size;
     open_ = true;
     return;
   }
-  // Only a regular file is opened: opening a pipe would wait for a writer.
-  const std::string host = platform::HostPath(source.path);
-  std::error_code error;
-  const auto type = std::filesystem::status(host, error).type();
-  if (!error && type != std::filesystem::file_type::regular) {
-    notRegular_ = true;
-    return;
+  if (!source.systemPath.empty()) {
+    // A file found in a folder, by the name the system gave.
+    file_ = platform::OpenFoundFile(source.systemPath, &notRegular_);
+  } else {
+    // Only a regular file is opened: opening a pipe would wait for a writer.
+    const std::string host = platform::HostPath(source.path);
+    std::error_code error;
+    const auto type = std::filesystem::status(host, error).type();
+    if (!error && type != std::filesystem::file_type::regular) {
+      notRegular_ = true;
+      return;
+    }
+    file_ = std::fopen(host.c_str(), "rb");
   }
-  file_ = std::fopen(host.c_str(), "rb");
   if (file_ == nullptr) return;
   const std::int64_t end =
       platform::SeekStdio(file_, 0, SEEK_END) ? platform::TellStdio(file_) : -1;

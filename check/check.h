@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // The largest entry an archive may hold, checked against the stored size
@@ -89,9 +90,10 @@ struct ProofReport {
   std::string thumbnailJpeg;
 
   // Fingerprints for comparing proofs with each other: the saved game as
-  // the readers see it (its first 2,000,000 bytes) with its driver's name
-  // field left out, and whole; the screenshot's size and pixels, and a
-  // strip of it as the tool's JPEG of it would hold it.
+  // the readers see it (its first 2,000,000 bytes, the zeros it ends in
+  // left out, as the readers' zero-filled buffer holds them anyway) with
+  // its driver's name field left out, and whole; the screenshot's size and
+  // pixels, and a strip of it as the tool's JPEG of it would hold it.
   Digest raceDigest, saveDigest, pixelDigest, stripDigest;
   bool screenshotJpeg = false;    // the screenshot is no BMP (by its bytes)
   std::vector<ProofLink> links;  // problems naming another proof
@@ -112,6 +114,11 @@ struct ProofReport {
   // stamp is not a real date and time.
   WallTime screenshotTime, saveTime;
 
+  // For an archive found in a folder: its system path (opened by it), and
+  // how the reports show it (UTF-8) where that differs from `file`, whose
+  // program text cannot hold every name.
+  std::string systemPath = {}, shownFile = {};
+
   bool ok() const { return problems.empty(); }
 };
 
@@ -120,6 +127,9 @@ struct ArchiveSource {
   const std::uint8_t* data = nullptr;  // bytes in memory, when path is empty
   std::size_t size = 0;
   std::string path;  // program path of an archive file
+  // The system path of an archive file found in a folder, opened instead
+  // of `path` when given (its name may have no program text).
+  std::string systemPath = {};
 };
 
 // Checks one archive. `fileName` is the archive's file name (program text,
@@ -175,6 +185,8 @@ std::string FormatNumber(const ProofReport& report);
 std::string FormatRaceLength(const ProofReport& report);
 // "ok" or the problems joined by "; ".
 std::string Verdict(const ProofReport& report);
+// The archive's path as the reports show it (UTF-8).
+std::string ShownFile(const ProofReport& report);
 
 // The text with every control character (C0, DEL, C1) shown as a visible
 // escape ("\x1B", "\u009B"), so that nothing from an archive can move the
@@ -206,6 +218,11 @@ std::string TrackPathKey(const std::string& trackPath);
 // last. Within a race the ranked proofs come first by race time, then the
 // others (marked, without a rank) by race time, no result (0) last.
 std::vector<std::vector<std::size_t>> RaceTables(const std::vector<ProofReport>& reports);
+// The track path a race table (as RaceTables gives it) is titled with: the
+// spelling most of its proofs use; at equal counts, the first in report
+// order.
+std::string TableTrackPath(const std::vector<ProofReport>& reports,
+                           const std::vector<std::size_t>& table);
 // Each proof's place in its race, 0 for none: only proofs without problems
 // and with a race time other than 0 are ranked; equal times share a place
 // and the next place skips (1, 2, 2, 4).
@@ -257,25 +274,40 @@ namespace check {
 
 // An archive named or found, by its program path. A name found in a folder
 // that holds "\" (which some systems allow in names) has no program path
-// that reaches it: it is not `reachable`, and never opened by that path,
-// which would name another file.
+// that reaches it: it is not `reachable` by `path`, which would name
+// another file. An archive found in a folder is opened by its system path,
+// which reaches every name.
 struct FoundArchive {
   std::string path;
   bool reachable = true;
+  // Found in a folder: the system path it is opened by, and how the
+  // reports show it (UTF-8).
+  std::string systemPath = {}, shown = {};
 };
 // The archives (".zip" in any case) of a folder and its subfolders, in name
 // order per folder, appended to *out. Links to folders inside it are not
-// followed.
-void CollectArchives(const std::string& folder, std::vector<FoundArchive>* out);
+// followed. For each folder left unsearched (unreadable, or too deep) the
+// problem line "folder not searched: PATH (REASON)" (UTF-8) appended to
+// *unsearched.
+void CollectArchives(const std::string& folder, std::vector<FoundArchive>* out,
+                     std::vector<std::string>* unsearched);
 // A program path as one text per file: doubled and final separators and
 // "." parts dropped; with `foldCase`, ASCII letters in one case (as Windows
 // compares names; two names that differ in case may still be two files).
 std::string SamePathKey(const std::string& path, bool foldCase);
+// True when two program paths name one file: by the file both reach where
+// both exist, otherwise by their absolute form, "." and ".." resolved by
+// their text, letters compared without regard to case.
+bool SameFile(const std::string& a, const std::string& b);
 // An empty text when a report (option `option`) may be written to `report`,
 // otherwise why not (UTF-8): it names one of `files`, or an existing zip
 // archive (by its name or its first bytes).
 std::string RefuseReport(const std::string& option, const std::string& report,
                          const std::vector<FoundArchive>& files);
+// The same for every report of a run (option and path; an empty path is no
+// report), and two reports on one file refused first.
+std::string RefuseReports(const std::vector<std::pair<std::string, std::string>>& reports,
+                          const std::vector<FoundArchive>& files);
 
 // Runs work(i) for every i below `count` on up to `jobs` threads, and
 // returns when all are done. With `progress`, "checked N of COUNT" is shown

@@ -65,6 +65,15 @@ class ArchiveBytes {
 bool ReadDirectory(ArchiveBytes* bytes, std::vector<EntryRecord>* entries,
                    std::vector<std::string>* problems);
 
+// Problems for records the directory does not account for: another end
+// record or directory record in the comment (from `commentStart` to the
+// end), and a local header in the bytes before `directoryStart` that no
+// span [start, end) of an entry covers.
+void CheckStrayRecords(ArchiveBytes* bytes,
+                       std::vector<std::pair<std::uint64_t, std::uint64_t>> spans,
+                       std::uint64_t directoryStart, std::uint64_t commentStart,
+                       std::vector<std::string>* problems);
+
 // The entry's name quoted for a problem text.
 std::string Shown(const std::string& oemName);
 

@@ -52,19 +52,30 @@ void TakeScreenshot(const EntryRecord& entry, std::string& bytes, ProofReport* r
   std::string().swap(bytes);  // one full-size screenshot at a time
 }
 
-// The saved game's fingerprints: whole, and with its driver's name field
-// left out, so that a copy with another name still matches.
+// The length of the bytes without the zeros they end in.
+std::size_t WithoutTrailingZeros(const char* bytes, std::size_t size) {
+  while (size > 0 && bytes[size - 1] == '\0') --size;
+  return size;
+}
+
+// The saved game's fingerprints, over what the readers load (its first
+// bytes into a zero-filled buffer, so zeros at its end count for nothing):
+// whole, and with its driver's name field left out, so that a copy with
+// another name still matches.
 void DigestSave(const std::string& save, ProofReport* report) {
   SipHash whole;
-  whole.Add(save.data(), save.size());
+  whole.Add(save.data(), WithoutTrailingZeros(save.data(), save.size()));
   report->saveDigest = whole.Fingerprint();
   const ByteSpan driver =
       driverNameField(reinterpret_cast<const std::uint8_t*>(save.data()), std::ssize(save));
   const auto at = static_cast<std::size_t>(driver.at);
   const auto after = static_cast<std::size_t>(driver.at + driver.count);
+  // A field that the bytes end in, or that lies past them, holds zeros in
+  // the buffer whatever its length here.
+  const std::size_t tail = WithoutTrailingZeros(save.data() + after, save.size() - after);
   SipHash race;
-  race.Add(save.data(), at);
-  race.Add(save.data() + after, save.size() - after);
+  race.Add(save.data(), tail > 0 ? at : WithoutTrailingZeros(save.data(), at));
+  race.Add(save.data() + after, tail);
   report->raceDigest = race.Fingerprint();
 }
 
@@ -269,6 +280,7 @@ ProofReport CheckProof(const ArchiveSource& source, const std::string& fileName,
   using namespace check;
   ProofReport report;
   report.file = source.path;
+  report.systemPath = source.systemPath;
   Contents contents;
   ReadContents(source, options, &report, &contents);
   if (!report.readable && report.saveEntry.empty()) return report;

@@ -101,7 +101,7 @@ std::string Row(const std::vector<ProofReport>& reports, std::size_t index, int 
   row +=
       "<td class=\"num\">" + (r.hasRace ? FormatRaceTime(r.raceTimeMs) : std::string()) + "</td>";
   row += "<td class=\"num\">" + Escaped(FormatNumber(r)) + "</td>";
-  row += "<td>" + Escaped(platform::DisplayPath(r.file)) + "</td>";
+  row += "<td>" + Escaped(ShownFile(r)) + "</td>";
   if (r.ok()) {
     row += "<td class=\"verdict-ok\">ok";
   } else {
@@ -116,10 +116,9 @@ std::string Row(const std::vector<ProofReport>& reports, std::size_t index, int 
   return row + "</tr>\n";
 }
 
-std::string RaceTitle(const ProofReport& r) {
+std::string RaceTitle(const ProofReport& r, const std::string& trackPath) {
   if (!r.hasRace) return "Proofs without a race";
-  return Text(r.trackPath.empty() ? "(no track)" : r.trackPath) + ", " +
-         Escaped(FormatRaceLength(r));
+  return Text(trackPath.empty() ? "(no track)" : trackPath) + ", " + Escaped(FormatRaceLength(r));
 }
 
 }  // namespace
@@ -132,7 +131,7 @@ std::string HtmlReport(const std::vector<ProofReport>& reports) {
       Escaped(SummaryLine(reports)) + "</p>\n";
   const std::vector<int> ranks = Ranks(reports);
   for (const std::vector<std::size_t>& table : RaceTables(reports)) {
-    page += "<h2>" + RaceTitle(reports[table.front()]) +
+    page += "<h2>" + RaceTitle(reports[table.front()], TableTrackPath(reports, table)) +
             "</h2>\n<table>\n<thead><tr><th>rank</th>"
             "<th>screenshot</th><th>driver</th><th>race time</th><th>number</th><th>file</th>"
             "<th>verdict</th></tr></thead>\n<tbody>\n";

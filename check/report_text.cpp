@@ -114,6 +114,10 @@ std::string FormatRaceLength(const ProofReport& report) {
   return "length " + value + ", mode " + std::to_string(report.lengthMode);
 }
 
+std::string ShownFile(const ProofReport& report) {
+  return report.shownFile.empty() ? platform::DisplayPath(report.file) : report.shownFile;
+}
+
 std::string Verdict(const ProofReport& report) {
   return report.ok() ? "ok" : Joined(report.problems);
 }
@@ -130,7 +134,7 @@ std::string TerminalTable(const std::vector<ProofReport>& reports) {
   std::vector<std::vector<std::string>> rows;
   rows.push_back({"file", "driver", "track", "race time", "number", "verdict"});
   for (const ProofReport& r : reports) {
-    rows.push_back({TerminalText(platform::DisplayPath(r.file)), TerminalText(Utf8(r.driver)),
+    rows.push_back({TerminalText(ShownFile(r)), TerminalText(Utf8(r.driver)),
                     TerminalText(Utf8(r.trackName)), r.hasRace ? FormatRaceTime(r.raceTimeMs) : "",
                     FormatNumber(r), TerminalText(Utf8(Verdict(r) + Notes(r)))});
   }
@@ -151,7 +155,7 @@ std::string TerminalTable(const std::vector<ProofReport>& reports) {
 }
 
 std::vector<std::pair<std::string, std::string>> check::ReportColumns(const ProofReport& r) {
-  return {{"file", platform::DisplayPath(r.file)},
+  return {{"file", ShownFile(r)},
           {"verdict", r.ok() ? "ok" : "problem"},
           {"problems", Utf8(Joined(r.problems))},
           {"driver", Utf8(r.driver)},

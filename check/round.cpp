@@ -103,6 +103,7 @@ void CompareRaces(std::vector<ProofReport>* reports) {
 Digest ToolJpegPixels(const ProofReport& r) {
   ArchiveSource source;
   source.path = r.file;
+  source.systemPath = r.systemPath;
   std::string bmp;
   std::string jpeg;
   if (!ReadEntry(source, r.screenshotEntry, &bmp) ||

@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "check/check.h"
@@ -14,7 +15,6 @@
 #include "platform/platform.h"
 
 using check::CollectArchives;
-using check::RefuseReport;
 using check::SamePathKey;
 using check::SetRequire;
 using check::WriteText;
@@ -161,14 +161,18 @@ std::vector<ProofReport> check::CheckArchives(
   check::InParallel(
       files.size(), jobs,
       [&](std::size_t i) {
-        if (!files[i].reachable) {
+        if (!files[i].reachable && files[i].systemPath.empty()) {
           reports[i].file = files[i].path;
           reports[i].problems.push_back("cannot be opened by its name");
           return;
         }
         ArchiveSource source;
         source.path = files[i].path;
+        source.systemPath = files[i].systemPath;
         reports[i] = CheckProof(source, FileNameOf(files[i].path), optionsOf(i));
+        if (!files[i].shown.empty() && files[i].shown != platform::DisplayPath(files[i].path)) {
+          reports[i].shownFile = files[i].shown;
+        }
       },
       true);
   return reports;
@@ -223,26 +227,36 @@ int RunCheck(const std::vector<std::string>& args, bool explorerDrop, std::strin
   std::set<std::string> seen;
   const auto firstTime = [&seen](const check::FoundArchive& f) {
     std::string identity;
+    if (!f.systemPath.empty()) {
+      if (platform::SystemFileIdentity(f.systemPath, &identity)) {
+        return seen.insert("file " + identity).second;
+      }
+      return seen.insert("system " + f.systemPath).second;
+    }
     if (!f.reachable) return true;
     if (platform::FileIdentity(f.path, &identity)) return seen.insert("file " + identity).second;
     return seen.insert("path " + SamePathKey(f.path, false)).second;
   };
   std::string refused;
+  std::vector<std::string> unsearched;
   for (const std::string& p : a.paths) {
     std::vector<check::FoundArchive> found;
+    const std::size_t unsearchedBefore = unsearched.size();
     if (IsFolder(p)) {
-      CollectArchives(p, &found);
+      CollectArchives(p, &found, &unsearched);
     } else {
       found.push_back({p, true});
     }
-    if (found.empty() && refused.empty()) refused = "no archive in " + platform::DisplayPath(p);
+    if (found.empty() && unsearched.size() == unsearchedBefore && refused.empty()) {
+      refused = "no archive in " + platform::DisplayPath(p);
+    }
     for (const check::FoundArchive& f : found) {
       if (firstTime(f)) files.push_back(f);
     }
   }
-  if (refused.empty()) refused = RefuseReport("--csv", a.csv, files);
-  if (refused.empty()) refused = RefuseReport("--html", a.html, files);
-  if (refused.empty()) refused = RefuseReport("--json", a.json, files);
+  if (refused.empty()) {
+    refused = check::RefuseReports({{"--csv", a.csv}, {"--html", a.html}, {"--json", a.json}}, files);
+  }
   if (!refused.empty()) {
     std::fprintf(stderr, "lapbundle-check: %s\n", TerminalText(refused).c_str());
     return 2;
@@ -254,10 +268,12 @@ int RunCheck(const std::vector<std::string>& args, bool explorerDrop, std::strin
   CompareProofs(&reports, jobs);
   const std::string table = TerminalTable(reports);
   std::fwrite(table.data(), 1, table.size(), stdout);
+  for (const std::string& line : unsearched) std::printf("%s\n", TerminalText(line).c_str());
   std::fflush(stdout);
-  int status =
-      std::all_of(reports.begin(), reports.end(), [](const ProofReport& r) { return r.ok(); }) ? 0
-                                                                                               : 1;
+  int status = unsearched.empty() && std::all_of(reports.begin(), reports.end(),
+                                                 [](const ProofReport& r) { return r.ok(); })
+                   ? 0
+                   : 1;
   // Each report asked for, made only then.
   const auto write = [&status](const std::string& path, const auto& make) {
     if (path.empty()) return false;

@@ -3,6 +3,7 @@
 #include <map>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "check/check.h"
@@ -34,7 +35,8 @@ std::string TrackPathKey(const std::string& trackPath) {
     if (start == 0 && segment.empty() && end < trackPath.size()) key += '\\';
     if (!segment.empty() && segment != ".") {
       if (!key.empty() && key.back() != '\\') key += '\\';
-      for (char c : segment) key += static_cast<char>(platform::FoldCase(static_cast<unsigned char>(c)));
+      for (char c : segment)
+        key += static_cast<char>(platform::FoldCase(static_cast<unsigned char>(c)));
     }
     start = end + 1;
   }
@@ -58,13 +60,33 @@ std::vector<std::vector<std::size_t>> RaceTables(const std::vector<ProofReport>&
   return tables;
 }
 
+std::string TableTrackPath(const std::vector<ProofReport>& reports,
+                           const std::vector<std::size_t>& table) {
+  // Each spelling with its count and the first proof (in report order) using it.
+  std::map<std::string, std::pair<std::size_t, std::size_t>> spellings;
+  for (std::size_t index : table) {
+    auto [it, added] = spellings.try_emplace(reports[index].trackPath, 0, index);
+    ++it->second.first;
+    it->second.second = std::min(it->second.second, index);
+  }
+  const std::string* best = nullptr;
+  std::pair<std::size_t, std::size_t> bestSeen{0, 0};
+  for (const auto& [spelling, seen] : spellings) {
+    if (best == nullptr || seen.first > bestSeen.first ||
+        (seen.first == bestSeen.first && seen.second < bestSeen.second)) {
+      best = &spelling;
+      bestSeen = seen;
+    }
+  }
+  return best == nullptr ? std::string() : *best;
+}
+
 std::vector<int> Ranks(const std::vector<ProofReport>& reports) {
   std::vector<int> ranks(reports.size(), 0);
   for (const std::vector<std::size_t>& table : RaceTables(reports)) {
     // The ranked proofs lead the table in race time order.
     for (std::size_t n = 0; n < table.size() && Ranked(reports[table[n]]); ++n) {
-      const bool tie =
-          n > 0 && reports[table[n]].raceTimeMs == reports[table[n - 1]].raceTimeMs;
+      const bool tie = n > 0 && reports[table[n]].raceTimeMs == reports[table[n - 1]].raceTimeMs;
       ranks[table[n]] = tie ? ranks[table[n - 1]] : static_cast<int>(n) + 1;
     }
   }

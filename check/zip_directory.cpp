@@ -38,7 +38,6 @@ std::uint32_t U32(const unsigned char* p) {
 struct Record {
   EntryRecord entry;
   unsigned flags = 0;
-  unsigned madeBy = 0;
   std::uint32_t external = 0;
   std::uint64_t offset = 0;  // of the local header
   std::uint64_t end = 0;     // past the data (and descriptor)
@@ -66,23 +65,26 @@ bool UnicodePath(const std::string& extra, std::string* name) {
   return false;
 }
 
-// What a reader extracts other than a plain file: from the Unix mode when
-// the record was made on Unix, and the MS-DOS folder bit.
+// What a reader extracts other than a plain file: a file type in the upper
+// half of the external attributes other than none or a regular file,
+// whatever system the record says made it (unzip honours the Unix mode from
+// several), and the MS-DOS folder bit.
 const char* SpecialKind(const Record& r) {
-  if ((r.madeBy >> 8) == 3) {
-    switch ((r.external >> 16) & 0170000) {
-      case 0120000:
-        return "a symbolic link";
-      case 0040000:
-        return "a folder";
-      case 0020000:
-      case 0060000:
-      case 0010000:
-      case 0140000:
-        return "a device";
-      default:
-        break;
-    }
+  switch ((r.external >> 16) & 0170000) {
+    case 0:
+    case 0100000:
+      break;
+    case 0120000:
+      return "a symbolic link";
+    case 0040000:
+      return "a folder";
+    case 0020000:
+    case 0060000:
+    case 0010000:
+    case 0140000:
+      return "a device";
+    default:
+      return "a special file";
   }
   if ((r.external & 0x10) != 0) return "a folder";
   return nullptr;
@@ -186,7 +188,6 @@ bool ReadRecord(ArchiveBytes* bytes, std::uint64_t* at, std::uint64_t end, Recor
   const unsigned nameSize = U16(h + 28), extraSize = U16(h + 30), commentSize = U16(h + 32);
   const std::uint64_t size = kRecordSize + nameSize + extraSize + commentSize;
   if (end - *at < size) return false;
-  r->madeBy = U16(h + 4);
   r->flags = U16(h + 8);
   r->entry.method = static_cast<int>(U16(h + 10));
   r->entry.dosTime = static_cast<std::uint16_t>(U16(h + 12));
@@ -314,6 +315,14 @@ bool ReadDirectory(ArchiveBytes* bytes, std::vector<EntryRecord>* entries,
     if (r.entry.sound) CheckLocal(bytes, directoryStart, &r, &kinds, problems);
   }
   CheckOverlaps(&records, directoryStart, &kinds, problems);
+  // Where an entry could not be followed to its end, its problem is listed
+  // and the bytes around it cannot be told apart from it.
+  std::vector<std::pair<std::uint64_t, std::uint64_t>> spans;
+  for (const Record& r : records) {
+    if (r.end > r.offset) spans.emplace_back(r.offset, r.end);
+  }
+  const std::uint64_t scanned = spans.size() == records.size() ? directoryStart : 0;
+  CheckStrayRecords(bytes, std::move(spans), scanned, endAt + kEndSize, problems);
   SumUp(problems, kinds.local, "entries whose local header disagrees with the directory");
   SumUp(problems, kinds.overlap, "overlapping entries");
   SumUp(problems, kinds.names, "entries that other readers would name differently");

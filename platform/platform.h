@@ -220,6 +220,12 @@ struct Search;  // opaque; freed by EndSearch
 
 struct FoundEntry {
   std::string name;  // Windows-1252, no folder
+  // The name as the system gave it (a system text: its bytes on POSIX,
+  // UTF-8 on Windows). Where `name` differs from it in UTF-8, the program's
+  // text cannot hold the name, and a path built from `name` reaches no
+  // file or another one.
+  std::string systemName = {};
+  bool link = false;  // the entry itself is a symbolic link (or junction)
   std::uint32_t attributes = 0;
   FileTime created = 0, accessed = 0, written = 0;
 };
@@ -233,6 +239,26 @@ SearchStart StartSearch(std::string_view searchPath, Search** search, FoundEntry
 // Delivers the next matching entry; false at the end or on an error.
 bool ContinueSearch(Search* search, FoundEntry* entry);
 void EndSearch(Search* search);
+
+// Folder searches by system paths (system texts, as SystemArguments gives
+// them), which reach the names the program's text cannot hold.
+//
+// The system path of a program path (on POSIX the host path).
+std::string SystemPathOf(std::string_view path);
+// The system path of the entry `systemName` found in the folder at
+// `systemFolder`.
+std::string SystemPathIn(std::string_view systemFolder, std::string_view systemName);
+// Starts a search of every entry of the folder at a system path, as
+// StartSearch does for "folder\*".
+SearchStart StartFolderSearch(std::string_view systemFolder, Search** search, FoundEntry* first);
+// FileIdentity for a system path: the same text as FileIdentity gives for a
+// program path to the same file.
+bool SystemFileIdentity(std::string_view systemPath, std::string* out);
+// Opens the regular file at a system path for reading, as a binary stream
+// (closed with fclose). nullptr when it cannot be opened, and when it is no
+// regular file: then *notRegular is set (a pipe is never opened, which
+// would wait for a writer).
+std::FILE* OpenFoundFile(std::string_view systemPath, bool* notRegular);
 
 // ---------------------------------------------------------------------------
 // Memory

@@ -10,6 +10,12 @@
 # in $FUZZ_BUILD/artifacts/ (until that target's next run) and fails the run
 # after every target has run.
 # The last lines give the executions per target, for the record.
+#
+# The target "other_readers" (run with every target unless others are named)
+# is the differential test of the checker against other zip readers:
+# READERS_CASES structural mutations (default 5000) under a new seed each
+# run (READERS_SEED repeats one), over a plain build in READERS_BUILD
+# (default build/readers).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-10}
@@ -19,12 +25,29 @@ jobs=${FUZZ_JOBS:-$(nproc)}
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DLAPBUNDLE_FUZZ=ON >/dev/null
+readers=yes
 if [ $# -gt 0 ]; then
-  targets="$*"
+  targets=""
+  readers=no
+  for t in "$@"; do
+    if [ "$t" = other_readers ]; then readers=yes; else targets+=" $t"; fi
+  done
 else
   targets=$(cd fuzz && ls *_fuzz.cpp 2>/dev/null | sed 's/\.cpp$//')
 fi
-[ -n "$targets" ] || { echo "no fuzz targets"; exit 0; }
+crashed=""
+if [ "$readers" = yes ]; then
+  echo "== other_readers"
+  out=${READERS_BUILD:-build/readers}
+  cmake -S . -B "$out" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake --build "$out" -j"$jobs" --target write-hostile-archives test-fuzz-seeds list-entries
+  if ! READERS_CASES=${READERS_CASES:-5000} READERS_SEED=${READERS_SEED:-$RANDOM} \
+    bash tests/check/other_readers_test.sh "$out/tests/check/write-hostile-archives" \
+    "$out/tests/check/test-fuzz-seeds" "$out/tests/check/list-entries"; then
+    crashed+=" other_readers"
+  fi
+fi
+[ -n "$targets" ] || { [ -z "$crashed" ] || exit 1; echo "fuzzing done"; exit 0; }
 # shellcheck disable=SC2086
 cmake --build "$build" -j"$jobs" --target make-fuzz-seeds $targets
 
@@ -36,7 +59,6 @@ rm -rf "$build/seeds"
 ASAN_OPTIONS=detect_leaks=0 "$build/fuzz/make-fuzz-seeds" "$build/seeds"
 mkdir -p "$build/artifacts" "$build/logs"
 summary=""
-crashed=""
 for t in $targets; do
   corpus="$build/corpus/$t"
   mkdir -p "$corpus"

@@ -105,15 +105,16 @@ bool IsFolder(const std::string& path) {
   return a != platform::kInvalidAttributes && (a & platform::kAttrDirectory) != 0;
 }
 
-// Every round's archives, in season order; a missing folder has none.
+// Every round's archives, in season order; a missing folder has none. A
+// folder left unsearched adds its line to *unsearched.
 void CollectRounds(const Season& s, std::vector<check::FoundArchive>* files,
-                   std::vector<ProofPlace>* places) {
+                   std::vector<ProofPlace>* places, std::vector<std::string>* unsearched) {
   for (std::size_t n = 0; n < s.rounds.size(); ++n) {
     std::string folder = s.rounds[n].folder;
     while (folder.size() > 1 && folder.back() == '\\') folder.pop_back();
     if (!IsFolder(folder)) continue;
     std::vector<check::FoundArchive> found;
-    check::CollectArchives(folder, &found);
+    check::CollectArchives(folder, &found, unsearched);
     for (const check::FoundArchive& f : found) {
       std::string relative = f.path;
       if (relative.rfind(folder, 0) == 0) relative.erase(0, folder.size());
@@ -165,16 +166,17 @@ int RunSeason(const std::vector<std::string>& args) {
   }
   std::vector<check::FoundArchive> files;
   std::vector<ProofPlace> places;
-  CollectRounds(s, &files, &places);
-  for (const auto& [option, path] :
-       {std::pair{"--csv", a.csv}, std::pair{"--html", a.html}, std::pair{"--json", a.json}}) {
-    std::string refused = check::RefuseReport(option, path, files);
-    if (refused.empty() && !path.empty() &&
-        check::SamePathKey(path, true) == check::SamePathKey(a.season, true)) {
-      refused = std::string(option) + ": " + platform::DisplayPath(path) + " is the season file";
+  std::vector<std::string> unsearched;
+  CollectRounds(s, &files, &places, &unsearched);
+  const std::vector<std::pair<std::string, std::string>> reports = {
+      {"--csv", a.csv}, {"--html", a.html}, {"--json", a.json}};
+  std::string refused = check::RefuseReports(reports, files);
+  for (const auto& [option, path] : reports) {
+    if (refused.empty() && !path.empty() && check::SameFile(path, a.season)) {
+      refused = option + ": " + platform::DisplayPath(path) + " is the season file";
     }
-    if (!refused.empty()) return Refuse(refused);
   }
+  if (!refused.empty()) return Refuse(refused);
   const unsigned cores = std::thread::hardware_concurrency();
   const int jobs = a.jobs > 0 ? a.jobs : static_cast<int>(cores > 0 ? cores : 1);
   // Each round's window; the rest as the season file and --require say.
@@ -191,8 +193,9 @@ int RunSeason(const std::vector<std::string>& args) {
   const Standings standings = Score(s, &proofs, places);
   const std::string table = SeasonTerminal(s, standings);
   std::fwrite(table.data(), 1, table.size(), stdout);
+  for (const std::string& line : unsearched) std::printf("%s\n", TerminalText(line).c_str());
   std::fflush(stdout);
-  int status = 0;
+  int status = unsearched.empty() ? 0 : 1;
   for (std::size_t i = 0; i < proofs.size(); ++i) {
     if (!proofs[i].ok() && !standings.proofs[i].accepted) status = 1;
   }

@@ -3,6 +3,10 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
 
 #include "platform/platform.h"
 #include "platform/posix/posix_internal.h"
@@ -23,7 +27,11 @@ bool NextMatch(Search* search, FoundEntry* out) {
     if (!WildcardMatch(search->pattern, name)) continue;
     struct stat st;
     if (fstatat(dirfd(search->dir), entry->d_name, &st, 0) != 0) continue;  // vanished
+    struct stat own;
+    out->link = fstatat(dirfd(search->dir), entry->d_name, &own, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISLNK(own.st_mode);
     out->name = std::move(name);
+    out->systemName = entry->d_name;
     out->attributes = AttributesOf(st);
     out->created = st.st_ctim.tv_sec;
     out->accessed = st.st_atim.tv_sec;
@@ -31,6 +39,19 @@ bool NextMatch(Search* search, FoundEntry* out) {
     return true;
   }
   return false;
+}
+
+SearchStart Start(const std::string& host, std::string_view pattern, Search** search,
+                  FoundEntry* first) {
+  DIR* dir = opendir(host.c_str());
+  if (dir == nullptr) return SearchStart::kFailed;
+  auto* s = new Search{dir, std::string(pattern)};
+  if (!NextMatch(s, first)) {
+    EndSearch(s);
+    return SearchStart::kNoMatch;
+  }
+  *search = s;
+  return SearchStart::kFound;
 }
 
 }  // namespace
@@ -46,15 +67,46 @@ SearchStart StartSearch(std::string_view searchPath, Search** search, FoundEntry
     host = HostPath(folder.empty() ? std::string_view("\\") : folder);
     pattern = searchPath.substr(cut + 1);
   }
-  DIR* dir = opendir(host.c_str());
-  if (dir == nullptr) return SearchStart::kFailed;
-  auto* s = new Search{dir, std::string(pattern)};
-  if (!NextMatch(s, first)) {
-    EndSearch(s);
-    return SearchStart::kNoMatch;
+  return Start(host, pattern, search, first);
+}
+
+std::string SystemPathOf(std::string_view path) { return HostPath(path); }
+
+std::string SystemPathIn(std::string_view systemFolder, std::string_view systemName) {
+  std::string path(systemFolder);
+  if (path.empty() || path.back() != '/') path += '/';
+  return path.append(systemName);
+}
+
+SearchStart StartFolderSearch(std::string_view systemFolder, Search** search, FoundEntry* first) {
+  *search = nullptr;
+  return Start(std::string(systemFolder), "*", search, first);
+}
+
+bool SystemFileIdentity(std::string_view systemPath, std::string* out) {
+  struct stat st;
+  if (stat(std::string(systemPath).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  *out = std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino);
+  return true;
+}
+
+std::FILE* OpenFoundFile(std::string_view systemPath, bool* notRegular) {
+  *notRegular = false;
+  // Without blocking, so that a pipe never waits for a writer.
+  const int fd = open(std::string(systemPath).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  const bool known = fstat(fd, &st) == 0;
+  if (!known || !S_ISREG(st.st_mode)) {
+    *notRegular = known;
+    close(fd);
+    return nullptr;
   }
-  *search = s;
-  return SearchStart::kFound;
+  const int flags = fcntl(fd, F_GETFL);
+  if (flags != -1) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  std::FILE* file = fdopen(fd, "rb");
+  if (file == nullptr) close(fd);
+  return file;
 }
 
 bool ContinueSearch(Search* search, FoundEntry* entry) {

@@ -90,6 +90,16 @@ TEST(CheckProof, EachDamageGivesItsProblem) {
   }
 }
 
+TEST(CheckProof, PlainCommentIsOk) {
+  // As "zip -z" writes it: the comment's length in the end record, the
+  // text after it.
+  const std::string comment = "Cup round 3, PK 1-2 heat\r\n";
+  std::string zip = Zip(Proof());
+  zip[zip.size() - 2] = static_cast<char>(comment.size());
+  const ProofReport r = Check(zip + comment);
+  EXPECT_TRUE(r.ok()) << Verdict(r);
+}
+
 TEST(CheckProof, DataDescriptorsThatAgreeAreOk) {
   std::vector<Entry> entries = Proof();
   for (Entry& e : entries) e.descriptor = true;

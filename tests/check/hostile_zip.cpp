@@ -122,10 +122,39 @@ std::string LocalBlock(const Entry& e) {
   return block;
 }
 
+namespace {
+
+// A directory record for the entry's local header at `offset`.
+std::string Record(const Entry& e, std::uint32_t offset) {
+  std::string record;
+  Put(&record, 0x02014b50, 4);
+  Put(&record, e.madeBy, 2);
+  record += Common(e, Packed(e), Flags(e), Crc(e), Size(e));
+  Put(&record, 0, 2 + 2 + 2);  // comment, disk, internal
+  Put(&record, e.external, 4);
+  Put(&record, offset, 4);
+  return record + e.name + e.extra;
+}
+
+std::string EndRecord(std::uint32_t count, const std::string& directory, std::uint32_t start,
+                      std::uint32_t commentSize) {
+  std::string end;
+  Put(&end, 0x06054b50, 4);
+  Put(&end, 0, 4);
+  Put(&end, count, 2);
+  Put(&end, count, 2);
+  Put(&end, static_cast<std::uint32_t>(directory.size()), 4);
+  Put(&end, start, 4);
+  Put(&end, commentSize, 2);
+  return end;
+}
+
+}  // namespace
+
 std::string Zip(const std::vector<Entry>& entries) {
-  std::string body, directory;
+  std::string body, directory, second;
   std::vector<std::uint32_t> offsets;
-  std::uint32_t counted = 0;
+  std::uint32_t counted = 0, secondCount = 0;
   for (const Entry& e : entries) {
     std::uint32_t offset = static_cast<std::uint32_t>(body.size());
     if (e.headerOf >= 0) {
@@ -138,24 +167,27 @@ std::string Zip(const std::vector<Entry>& entries) {
       body += LocalBlock(e);
     }
     offsets.push_back(offset);
-    Put(&directory, 0x02014b50, 4);
-    Put(&directory, e.madeBy, 2);
-    directory += Common(e, Packed(e), Flags(e), Crc(e), Size(e));
-    Put(&directory, 0, 2 + 2 + 2);  // comment, disk, internal
-    Put(&directory, e.external, 4);
-    Put(&directory, offset, 4);
-    directory += e.name + e.extra;
+    if (e.listedIn == 1) {
+      second += Record(e, offset);
+      ++secondCount;
+      continue;
+    }
+    if (e.listedIn != 0) continue;
+    directory += Record(e, offset);
     if (!e.uncounted) ++counted;
   }
-  std::string zip = body + directory;
-  Put(&zip, 0x06054b50, 4);
-  Put(&zip, 0, 4);
-  Put(&zip, counted, 2);
-  Put(&zip, counted, 2);
-  Put(&zip, static_cast<std::uint32_t>(directory.size()), 4);
-  Put(&zip, static_cast<std::uint32_t>(body.size()), 4);
-  Put(&zip, 0, 2);
-  return zip;
+  std::string comment;
+  if (secondCount > 0) {
+    // The second directory and its end record, then one byte its comment
+    // length leaves out.
+    const std::size_t start = body.size() + directory.size() + 22;
+    comment = second + EndRecord(secondCount, second, static_cast<std::uint32_t>(start), 0);
+    comment += '\n';
+  }
+  return body + directory +
+         EndRecord(counted, directory, static_cast<std::uint32_t>(body.size()),
+                   static_cast<std::uint32_t>(comment.size())) +
+         comment;
 }
 std::string Jpeg(int width, int height) {
   // Varied pixels, so that most of the file is picture data, not tables.
@@ -308,6 +340,31 @@ const std::vector<DamageRow> kDamageRows = {
      "entry \"Oakfield.trk\" is marked as a folder"},
     {"Unix device", [](auto* e) { MadeOnUnix(&(*e)[2], 0020644u); },
      "entry \"Oakfield.trk\" is marked as a device"},
+    {"link made on VMS",
+     [](auto* e) {
+       MadeOnUnix(&(*e)[2], 0120777u);
+       (*e)[2].madeBy = 0x214;
+     },
+     "entry \"Oakfield.trk\" is marked as a symbolic link"},
+    {"second directory in the comment",
+     [](auto* e) {
+       // Another race under the same names, listed only by a directory
+       // that readers taking the last end record find.
+       sample::GameOptions game;
+       game.resultTime = 1000000;
+       for (Entry other : Proof()) {
+         if (other.name.ends_with(".gam")) other.data = Text(sample::SaveGameBytes(game));
+         other.listedIn = 1;
+         e->push_back(other);
+       }
+     },
+     "the archive's comment holds another directory"},
+    {"local header before the directory",
+     [](auto* e) {
+       e->push_back({"payload.exe", "MZ"});
+       e->back().listedIn = -1;
+     },
+     "the archive holds a local header that its directory does not list"},
     {"MS-DOS folder", [](auto* e) { (*e)[1].external = 0x10; },
      "entry \"" + kName + ".gam\" is marked as a folder"},
     {"into the directory", [](auto* e) { (*e)[2].packedXor = 0x4000; },

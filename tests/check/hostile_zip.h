@@ -32,8 +32,12 @@ struct Entry {
   std::uint32_t external = 0;   // external attributes
   std::uint32_t packedXor = 0;  // compressed size as both headers say it
   bool uncounted = false;       // left out of the end record's count
-  int nestedIn = -1;            // local header and data are the stored data of that entry
-  int headerOf = -1;            // the record points at that entry's local header
+  // The directory that lists it: 0 the archive's, 1 a second one in the
+  // archive's comment (whose end record's comment length falls one byte
+  // short of the file's end), -1 none (its local header stands alone).
+  int listedIn = 0;
+  int nestedIn = -1;  // local header and data are the stored data of that entry
+  int headerOf = -1;  // the record points at that entry's local header
   // A data descriptor after the data (flag 8, zeros in the local header).
   bool descriptor = false;
   std::uint32_t descriptorCrcXor = 0;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "check/check.h"
@@ -90,6 +91,25 @@ TEST(Reports, StandingsRankByTimeWithNoResultLast) {
   const std::string two = HtmlReport({Race("a.zip", "A", 2), other});
   EXPECT_NE(two.find("\\Hills\\Oakfield, 5 laps"), std::string::npos);
   EXPECT_NE(two.find("\\Hills\\Oakfield, 10 laps"), std::string::npos);
+}
+
+TEST(Reports, RaceTableIsTitledWithTheSpellingMostProofsUse) {
+  // Each later proof is faster. The fastest spells the track otherwise
+  // than the two others; at equal counts the first proof given wins.
+  const std::vector<std::pair<std::vector<const char*>, std::string>> rows = {
+      {{"\\Hills\\Oakfield", "\\Hills\\Oakfield", "\\HILLS\\OAKFIELD"}, "\\Hills\\Oakfield"},
+      {{"\\Hills\\.\\Oakfield", "\\HILLS\\OAKFIELD"}, "\\Hills\\.\\Oakfield"},
+  };
+  for (const auto& [spellings, title] : rows) {
+    std::vector<ProofReport> reports;
+    for (const char* spelling : spellings) {
+      reports.push_back(Race("x.zip", "X", static_cast<std::int32_t>(90000 - reports.size())));
+      reports.back().trackPath = spelling;
+    }
+    const std::string page = HtmlReport(reports);
+    EXPECT_NE(page.find("<h2>" + title + ", 10 laps</h2>"), std::string::npos) << title;
+    EXPECT_EQ(page.find("<h2>", page.find("<h2>") + 1), std::string::npos) << title;
+  }
 }
 
 TEST(Reports, ProofsWithProblemsTakeNoRank) {

@@ -24,10 +24,11 @@ class Round : public ::testing::Test {
  protected:
   // Packs a proof as "NAME.zip" in the folder and returns its program path.
   std::string Pack(const std::string& name, const std::string& screenshotEntry,
-                   const std::string& screenshot, const sample::GameOptions& game) {
+                   const std::string& screenshot, const sample::GameOptions& game,
+                   const std::string& save = std::string()) {
     const std::vector<hostile::Entry> entries = {
         {screenshotEntry, screenshot},
-        {name + ".gam", Text(sample::SaveGameBytes(game))},
+        {name + ".gam", save.empty() ? Text(sample::SaveGameBytes(game)) : save},
         {"Oakfield.trk", Text(sample::TrackFileBytes(game))}};
     folder_.write(name + ".zip", hostile::Zip(entries));
     return folder_.programPath(name + ".zip");
@@ -97,6 +98,26 @@ TEST_F(Round, SameRaceIsFoundWhateverTheDriver) {
   ASSERT_EQ(r[0].links.size(), 2u);
   EXPECT_EQ(r[0].links[1].other, 2u);
   EXPECT_EQ(r[0].problems[r[0].links[1].problem], Same("race", "copy"));
+}
+
+TEST_F(Round, SameRaceWhateverItsTrailingZeros) {
+  // The readers load a saved game into a zero-filled buffer: zeros cut from
+  // its end or added to it change nothing they see.
+  sample::GameOptions ann;
+  sample::GameOptions bo = ann;
+  bo.driverName = "Bo Berg";
+  std::string cut = Text(sample::SaveGameBytes(ann));
+  ASSERT_EQ(cut.back(), '\0');
+  while (cut.back() == '\0') cut.pop_back();
+  const std::vector<std::string> paths = {
+      Pack("ann", "ann.bmp", Text(sample::ScreenshotBytes(64, 48, 1)), ann),
+      Pack("cut", "cut.bmp", Text(sample::ScreenshotBytes(64, 48, 2)), ann, cut),
+      Pack("bo", "bo.bmp", Text(sample::ScreenshotBytes(64, 48, 3)), bo,
+           Text(sample::SaveGameBytes(bo)) + std::string(1, '\0'))};
+  const std::vector<ProofReport> r = CheckAll(paths);
+  EXPECT_EQ(Named(r[1], "same race"),
+            (std::vector<std::string>{Same("race", "ann"),
+                                      Same("race", "bo", " (only the driver differs)")}));
 }
 
 // The sizes: below 32 rows (every BMP of a JPEG's size is encoded again),

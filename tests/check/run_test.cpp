@@ -1,7 +1,9 @@
 // The program over real files: which paths it refuses before checking
 // anything, and how it writes its reports.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -15,6 +17,15 @@
 #include "tests/testing/temp_folder.h"
 
 namespace {
+
+// The program path spelt from the current folder, up to the root and down.
+std::string Relative(const std::string& path) {
+  std::string relative;
+  for (char c : platform::CurrentFolder().substr(1)) {
+    if (c == '\\') relative += "..\\";
+  }
+  return relative + path.substr(1);
+}
 
 class Run : public ::testing::Test {
  protected:
@@ -42,12 +53,16 @@ TEST_F(Run, ReportPathThatIsAnArchiveIsRefused) {
   folder_.write("other.zip", "not checked");
   folder_.write("report.dat", std::string("PK\x05\x06", 4) + std::string(18, '\0'));
   folder_.write("input.dat", proof_);
+  folder_.write("notes.txt", "no archive");
   const std::vector<std::vector<std::string>> refused = {
       {"--csv", In("proofs\\a.zip"), In("proofs\\b.zip")},
       {"--html", In("proofs\\.\\B.ZIP"), In("proofs")},
       {"--csv", In("other.zip"), In("proofs")},
       {"--html=" + In("report.dat"), In("proofs")},
       {"--csv=" + In("input.dat"), In("input.dat")},
+      {"--csv", In("notes.txt"), Relative(In("notes.txt"))},
+      {"--csv", In("r.txt"), "--json", In("proofs\\..\\R.txt"), "--html", In("r.txt"),
+       In("proofs")},
   };
   for (const auto& args : refused) {
     EXPECT_EQ(Check(args), 2) << args[0] << " " << args[1];
@@ -57,6 +72,7 @@ TEST_F(Run, ReportPathThatIsAnArchiveIsRefused) {
   EXPECT_EQ(folder_.read("proofs/b.zip"), proof_);
   EXPECT_EQ(folder_.read("other.zip"), "not checked");
   EXPECT_EQ(folder_.read("input.dat"), proof_);
+  EXPECT_EQ(folder_.read("notes.txt"), "no archive");
 }
 
 TEST_F(Run, EmptyReportOptionsAreErrors) {
@@ -135,6 +151,43 @@ TEST_F(Run, FolderSearchDoesNotFollowLinks) {
   EXPECT_NE(out_.find("2 proofs: "), std::string::npos) << out_;
 }
 
+// Makes (or with `remove`, removes) a chain of `count` folders below
+// `host`, each named `name`, by paths relative to the one above, so that
+// the whole path may be longer than the system opens.
+void FolderChain(const std::string& host, const std::string& name, int count, bool remove) {
+  std::vector<int> fds = {open(host.c_str(), O_RDONLY | O_DIRECTORY)};
+  for (int i = 0; i < count; ++i) {
+    if (!remove) mkdirat(fds.back(), name.c_str(), 0755);
+    fds.push_back(openat(fds.back(), name.c_str(), O_RDONLY | O_DIRECTORY));
+  }
+  for (int i = count; i > 0; --i) {
+    close(fds[static_cast<std::size_t>(i)]);
+    if (remove) unlinkat(fds[static_cast<std::size_t>(i) - 1], name.c_str(), AT_REMOVEDIR);
+  }
+  close(fds.front());
+}
+
+TEST_F(Run, EveryFolderIsSearchedOrSaidSo) {
+  // 66 folders down: found and checked.
+  std::string deep = "deep/";
+  for (int i = 0; i < 66; ++i) deep += "d/";
+  folder_.write(deep + hostile::kName + ".zip", proof_);
+  EXPECT_EQ(Check({In("deep")}), 0) << out_;
+  EXPECT_NE(out_.find("1 proofs: 1 ok"), std::string::npos) << out_;
+  // A folder whose path is longer than the system opens: said, and the
+  // run has a problem although every archive found is ok.
+  folder_.write("long/" + hostile::kName + ".zip", proof_);
+  const std::string name(200, 'n');
+  FolderChain(folder_.hostPath("long"), name, 21, false);
+  EXPECT_EQ(Check({In("long")}), 1) << out_;
+  EXPECT_NE(out_.find("1 proofs: 1 ok"), std::string::npos) << out_;
+  EXPECT_NE(out_.find("folder not searched: " + platform::DisplayPath(In("long")) + "/" + name),
+            std::string::npos)
+      << out_.substr(0, 300);
+  EXPECT_NE(out_.find("(unreadable)\n"), std::string::npos);
+  FolderChain(folder_.hostPath("long"), name, 21, true);
+}
+
 TEST_F(Run, PipeIsAProblemNotAWait) {
   ASSERT_EQ(mkfifo(folder_.hostPath("proofs/c.zip").c_str(), 0600), 0);
   EXPECT_EQ(Check({In("proofs")}), 1);
@@ -147,7 +200,26 @@ TEST_F(Run, NameWithABackslashNeverOpensAnother) {
   folder_.write("named/x\\" + hostile::kName + ".zip", "PK not a proof");
   EXPECT_EQ(Check({In("named")}), 1);
   EXPECT_NE(out_.find("2 proofs: 1 ok, 1 with problems"), std::string::npos) << out_;
-  EXPECT_NE(out_.find("cannot be opened by its name"), std::string::npos) << out_;
+  EXPECT_NE(out_.find("not a zip archive"), std::string::npos) << out_;
+}
+
+TEST_F(Run, NameWithoutProgramTextIsOpenedByItsOwnName) {
+  // Packed as NAME_x; found as NAME_ with U+0141 (no Windows-1252 form,
+  // "?" in program text, which names the other file) or with a byte that is
+  // no UTF-8: each read by the name the system gave, and shown as it is.
+  std::vector<hostile::Entry> entries = hostile::Proof();
+  for (int i = 0; i < 2; ++i) entries[i].name.insert(hostile::kName.size(), "_x");
+  const std::string proof = hostile::Zip(entries);
+  const std::vector<std::pair<std::string, std::string>> rows = {
+      {"_\xC5\x81.zip", "_\xC5\x81.zip"}, {"_\xFF.zip", "_\\xFF.zip"}};
+  for (const auto& [name, shown] : rows) {
+    TempFolder folder;
+    folder.write("named/" + hostile::kName + name, proof);
+    folder.write("named/" + hostile::kName + "_?.zip", "PK not a proof");
+    EXPECT_EQ(Check({folder.programPath("named")}), 1);
+    EXPECT_NE(out_.find("2 proofs: 1 ok, 1 with problems"), std::string::npos) << out_;
+    EXPECT_NE(out_.find(hostile::kName + shown + "  "), std::string::npos) << out_;
+  }
 }
 
 TEST_F(Run, FailedReportLeavesTheOldOne) {

@@ -1,4 +1,6 @@
 #include <set>
+#include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -35,6 +37,24 @@ TEST(PlatformSearch, WildcardsMatchCaseInsensitively) {
   EXPECT_EQ(names, (std::set<std::string>{"a.BMP", "b.bmp", "x.bmp"}));
   names = Collect(dir.programPath("Screens\\*.*"), &how);
   EXPECT_EQ(names.size(), 7u);  // five entries plus "." and ".."
+}
+
+TEST(PlatformSearch, SystemNameIsTheNameAsGiven) {
+  TempFolder dir;
+  dir.write("S/\xC3\x84rger.zip", "1");  // UTF-8 on disk: held by Windows-1252
+  dir.write("S/\xC5\x81od\xC5\xBA.zip", "1");  // U+0141, U+017A: not held
+  platform::Search* search = nullptr;
+  platform::FoundEntry entry;
+  ASSERT_EQ(platform::StartSearch(dir.programPath("S\\*.zip"), &search, &entry),
+            platform::SearchStart::kFound);
+  std::set<std::pair<std::string, std::string>> names;
+  do {
+    names.insert({entry.name, entry.systemName});
+  } while (platform::ContinueSearch(search, &entry));
+  platform::EndSearch(search);
+  EXPECT_EQ(names, (std::set<std::pair<std::string, std::string>>{
+                       {"\xC4rger.zip", "\xC3\x84rger.zip"},
+                       {"?od?.zip", "\xC5\x81od\xC5\xBA.zip"}}));
 }
 
 TEST(PlatformSearch, NoMatchAndMissingFolderDiffer) {

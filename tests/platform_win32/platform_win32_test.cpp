@@ -557,4 +557,39 @@ TEST_F(Win32PlatformTest, FoundNamesNeverStandForAnotherFile) {
   EXPECT_EQ(read, (std::multiset<std::string>{"(missing)", "second"}));
 }
 
+TEST_F(Win32PlatformTest, SystemNamesSearchAndOpenEveryName) {
+  // A folder without an ANSI form, holding a name without one and its
+  // best-fit look-alike: each found and opened as itself.
+  const std::wstring folder = Wide(dir_) + kWideNames[0];
+  ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+  WriteWide(folder + L"\\" + kWideNames[2] + L".zip", "first");
+  WriteWide(folder + L"\\" + kWideNames[3] + L".zip", "second");
+  platform::Search* search = nullptr;
+  platform::FoundEntry entry;
+  ASSERT_EQ(platform::StartFolderSearch(Utf8(folder), &search, &entry),
+            platform::SearchStart::kFound);
+  std::multiset<std::string> read, identities;
+  do {
+    if (entry.systemName == "." || entry.systemName == "..") continue;
+    const std::string path = platform::SystemPathIn(Utf8(folder), entry.systemName);
+    bool notRegular = true;
+    std::FILE* file = platform::OpenFoundFile(path, &notRegular);
+    ASSERT_NE(file, nullptr) << path;
+    EXPECT_FALSE(notRegular);
+    char bytes[16] = {};
+    read.insert(std::string(bytes, std::fread(bytes, 1, sizeof bytes, file)));
+    std::fclose(file);
+    std::string identity;
+    EXPECT_TRUE(platform::SystemFileIdentity(path, &identity)) << path;
+    identities.insert(identity);
+  } while (platform::ContinueSearch(search, &entry));
+  platform::EndSearch(search);
+  EXPECT_EQ(read, (std::multiset<std::string>{"first", "second"}));
+  EXPECT_EQ(identities.size(), 2u);
+  EXPECT_NE(*identities.begin(), *identities.rbegin());
+  bool notRegular = false;
+  EXPECT_EQ(platform::OpenFoundFile(Utf8(folder), &notRegular), nullptr);
+  EXPECT_TRUE(notRegular);
+}
+
 }  // namespace

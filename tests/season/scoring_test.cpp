@@ -64,8 +64,8 @@ std::vector<std::string> Lines(const season::Standings& s, const std::vector<Pro
       std::string line = (table.className.empty() ? "-" : table.className) + " " +
                          (row.place > 0 ? std::to_string(row.place) : "-") + " " +
                          s.drivers[row.driver].name + " " + std::to_string(row.points) + " |";
-      for (const season::RoundResult& r : row.rounds) line += " " + RoundCell(r);
-      if (!row.tieBreak.empty()) line += " / " + row.tieBreak;
+      for (const season::RoundResult& r : row.rounds) line.append(" ").append(RoundCell(r));
+      if (!row.tieBreak.empty()) line.append(" / ").append(row.tieBreak);
       lines.push_back(line);
     }
   }
