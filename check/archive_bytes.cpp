@@ -2,9 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 #include "check/check_internal.h"
 #include "platform/platform.h"
@@ -18,20 +16,12 @@ ArchiveBytes::ArchiveBytes(const ArchiveSource& source) {
     open_ = true;
     return;
   }
-  if (!source.systemPath.empty()) {
-    // A file found in a folder, by the name the system gave.
-    file_ = platform::OpenFoundFile(source.systemPath, &notRegular_);
-  } else {
-    // Only a regular file is opened: opening a pipe would wait for a writer.
-    const std::string host = platform::HostPath(source.path);
-    std::error_code error;
-    const auto type = std::filesystem::status(host, error).type();
-    if (!error && type != std::filesystem::file_type::regular) {
-      notRegular_ = true;
-      return;
-    }
-    file_ = std::fopen(host.c_str(), "rb");
-  }
+  // A file found in a folder by the name the system gave, or named by its
+  // program path. Only a regular file is opened, without waiting: opening a
+  // pipe would wait for a writer.
+  file_ = platform::OpenFoundFile(
+      source.systemPath.empty() ? platform::SystemPathOf(source.path) : source.systemPath,
+      &notRegular_);
   if (file_ == nullptr) return;
   const std::int64_t end =
       platform::SeekStdio(file_, 0, SEEK_END) ? platform::TellStdio(file_) : -1;

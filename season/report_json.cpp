@@ -55,7 +55,7 @@ std::string RoundKeys(const Season& s, const RoundResult& r,
       "{\"place\": " + NumberOrNull(r.place > 0, r.place) +
       ", \"points\": " + std::to_string(r.points) + ", \"dropped\": " + Bool(r.dropped) +
       ", \"disqualified\": " + Bool(r.disqualified) + ", \"file\": " +
-      (r.proof == kNone ? "null" : check::JsonString(platform::DisplayPath(proofs[r.proof].file))) +
+      (r.proof == kNone ? "null" : check::JsonString(ShownFile(proofs[r.proof]))) +
       ", \"penalties\": [";
   for (std::size_t k = 0; k < r.penalties.size(); ++k) {
     out += (k > 0 ? ", " : "") + PenaltyKeys(s.penalties[r.penalties[k]]);

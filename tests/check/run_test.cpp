@@ -138,6 +138,11 @@ TEST_F(Run, EachArchiveIsCheckedOnce) {
   folder_.write("proofs/A.zip", proof_);
   EXPECT_EQ(Check({In("proofs")}), 1);
   EXPECT_NE(out_.find("3 proofs: "), std::string::npos) << out_;
+  // An official track that is a pipe is no official track file.
+  std::filesystem::create_directories(folder_.hostPath("tracks/Hills"));
+  ASSERT_EQ(mkfifo(folder_.hostPath("tracks/Hills/Oakfield.trk").c_str(), 0600), 0);
+  EXPECT_EQ(Check({"--tracks", In("tracks"), In("proofs\\a.zip")}), 1);
+  EXPECT_NE(out_.find("no official track file"), std::string::npos) << out_;
 }
 
 TEST_F(Run, FolderSearchDoesNotFollowLinks) {
@@ -193,6 +198,11 @@ TEST_F(Run, PipeIsAProblemNotAWait) {
   EXPECT_EQ(Check({In("proofs")}), 1);
   EXPECT_NE(out_.find("is not a regular file"), std::string::npos) << out_;
   EXPECT_NE(out_.find("3 proofs: "), std::string::npos) << out_;
+  // An official track that is a pipe is no official track file.
+  std::filesystem::create_directories(folder_.hostPath("tracks/Hills"));
+  ASSERT_EQ(mkfifo(folder_.hostPath("tracks/Hills/Oakfield.trk").c_str(), 0600), 0);
+  EXPECT_EQ(Check({"--tracks", In("tracks"), In("proofs\\a.zip")}), 1);
+  EXPECT_NE(out_.find("no official track file"), std::string::npos) << out_;
 }
 
 TEST_F(Run, NameWithABackslashNeverOpensAnother) {
