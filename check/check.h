@@ -335,6 +335,8 @@ bool WriteText(const std::string& path, const std::string& text);
 // page's style sheet, and a proof's row of the HTML page (its id
 // "proof-INDEX", with its place when above 0). All UTF-8.
 std::string CsvCell(const std::string& utf8);
+// Terminal rows (UTF-8) as lines whose columns line up, two spaces apart.
+std::string AlignedRows(const std::vector<std::vector<std::string>>& rows);
 std::string JsonString(const std::string& utf8);
 std::string JsonWindowEnd(const WallTime& time);
 std::string JsonProofKeys(const ProofReport& report);

@@ -138,8 +138,13 @@ std::string TerminalTable(const std::vector<ProofReport>& reports) {
                     TerminalText(Utf8(r.trackName)), r.hasRace ? FormatRaceTime(r.raceTimeMs) : "",
                     FormatNumber(r), TerminalText(Utf8(Verdict(r) + Notes(r)))});
   }
-  std::vector<std::size_t> widths(6, 0);
+  return check::AlignedRows(rows) + SummaryLine(reports) + "\n";
+}
+
+std::string check::AlignedRows(const std::vector<std::vector<std::string>>& rows) {
+  std::vector<std::size_t> widths;
   for (const auto& row : rows) {
+    widths.resize(std::max(widths.size(), row.size()), 0);
     for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], Width(row[i]));
   }
   std::string out;
@@ -151,7 +156,7 @@ std::string TerminalTable(const std::vector<ProofReport>& reports) {
     }
     out += line + "\n";
   }
-  return out + SummaryLine(reports) + "\n";
+  return out;
 }
 
 std::vector<std::pair<std::string, std::string>> check::ReportColumns(const ProofReport& r) {

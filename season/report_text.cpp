@@ -12,31 +12,6 @@ namespace {
 
 std::string Utf8(const std::string& cp1252) { return platform::Cp1252ToUtf8(cp1252); }
 
-// Characters, not bytes, so that columns line up on a UTF-8 terminal.
-std::size_t Columns(const std::string& utf8) {
-  return static_cast<std::size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }));
-}
-
-std::string Aligned(const std::vector<std::vector<std::string>>& rows) {
-  std::vector<std::size_t> widths;
-  for (const auto& row : rows) {
-    widths.resize(std::max(widths.size(), row.size()), 0);
-    for (std::size_t i = 0; i < row.size(); ++i) widths[i] = std::max(widths[i], Columns(row[i]));
-  }
-  std::string out;
-  for (const auto& row : rows) {
-    std::string line;
-    for (std::size_t i = 0; i < row.size(); ++i) {
-      line += row[i];
-      if (i + 1 < row.size()) line += std::string(widths[i] - Columns(row[i]) + 2, ' ');
-    }
-    out += line + "\n";
-  }
-  return out;
-}
-
 // A round's cell: its points, in brackets when dropped, "*" with a
 // penalty, "DSQ" when disqualified, "-" when not entered.
 std::string Cell(const RoundResult& r) {
@@ -89,7 +64,7 @@ std::string SeasonTerminal(const Season& season, const Standings& standings) {
       rows.push_back(cells);
     }
     out += '\n';
-    out += TerminalText(ClassTitle(standings, table)) + "\n" + Aligned(rows);
+    out += TerminalText(ClassTitle(standings, table)) + "\n" + check::AlignedRows(rows);
   }
   out += "\n";
   for (std::size_t n = 0; n < season.rounds.size(); ++n) {
