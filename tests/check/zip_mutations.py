@@ -169,8 +169,8 @@ def insert_local(data, rng):
 
 def nudge_field(data, rng):
     """Adds or subtracts 1 to a count, offset, length or size field."""
-    fields = [(at + offset, width) for signature, spec in FIELDS.items()
-              for at in find_all(data, signature) for offset, width in spec]
+    fields = [(at + offset, width) for signature, layout in FIELDS.items()
+              for at in find_all(data, signature) for offset, width in layout]
     if not fields:
         return None
     at, width = rng.choice(fields)
