@@ -14,7 +14,7 @@ packages=(
 if [ "${1:-}" = "--runtime" ]; then
   # What the demo needs: a build and a display.
   packages=(build-essential cmake pkg-config zlib1g-dev libminizip-dev libjpeg62-turbo-dev
-            libfltk1.3-dev xvfb xauth xdotool x11-utils unzip)
+            libfltk1.3-dev libtomlplusplus-dev xvfb xauth xdotool x11-utils unzip)
 fi
 
 missing=()
