@@ -322,12 +322,19 @@ void InParallel(std::size_t count, int jobs, const std::function<void(std::size_
 std::vector<ProofReport> CheckArchives(
     const std::vector<FoundArchive>& files,
     const std::function<const CheckOptions&(std::size_t)>& optionsOf, int jobs);
+// The --jobs value as a number of threads in *jobs; otherwise the usage
+// problem ("--jobs needs a number from 1 to 64").
+std::string SetJobs(const std::string& value, int* jobs);
+// The threads to use: those asked for, or one per core when none (0).
+int JobCount(int asked);
 // The list of --require ("track,driver,number") set in the options; false
 // for a part it does not know.
 bool SetRequire(const std::string& list, CheckOptions* options);
 // Writes a report under a new temporary name beside it, then renames it
 // into place: a failed run never leaves half a report. False on failure.
 bool WriteText(const std::string& path, const std::string& text);
+// WriteText, and on failure "cannot write PATH" on standard error; false then.
+bool WriteReport(const std::string& path, const std::string& text);
 
 // Pieces of the report files: a CSV cell (quoted, a formula made text), a
 // JSON string, a window end as the JSON report writes it, a proof's JSON

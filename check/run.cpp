@@ -21,7 +21,6 @@ using check::WriteText;
 
 namespace {
 
-constexpr int kMaxJobs = 64;
 constexpr char kReportName[] = "lapbundle-report.html";
 
 const char kUsage[] =
@@ -108,12 +107,8 @@ std::string Parse(const std::vector<std::string>& args, Arguments* a) {
     } else if (arg == "--json") {
       a->json = value;
     } else if (arg == "--jobs") {
-      char* end = nullptr;
-      const long n = std::strtol(value.c_str(), &end, 10);
-      if (value.empty() || *end != '\0' || n < 1 || n > kMaxJobs) {
-        return "--jobs needs a number from 1 to " + std::to_string(kMaxJobs);
-      }
-      a->jobs = static_cast<int>(n);
+      const std::string problem = check::SetJobs(value, &a->jobs);
+      if (!problem.empty()) return problem;
     } else if (arg == "--require") {
       if (!SetRequire(value, &a->options)) return "--require takes track, driver and number";
     } else if (arg == "--max-gap") {
@@ -176,6 +171,29 @@ std::vector<ProofReport> check::CheckArchives(
       },
       true);
   return reports;
+}
+
+std::string check::SetJobs(const std::string& value, int* jobs) {
+  constexpr int kMaxJobs = 64;
+  char* end = nullptr;
+  const long n = std::strtol(value.c_str(), &end, 10);
+  if (value.empty() || *end != '\0' || n < 1 || n > kMaxJobs) {
+    return "--jobs needs a number from 1 to " + std::to_string(kMaxJobs);
+  }
+  *jobs = static_cast<int>(n);
+  return std::string();
+}
+
+int check::JobCount(int asked) {
+  const unsigned cores = std::thread::hardware_concurrency();
+  return asked > 0 ? asked : static_cast<int>(cores > 0 ? cores : 1);
+}
+
+bool check::WriteReport(const std::string& path, const std::string& text) {
+  if (WriteText(path, text)) return true;
+  std::fprintf(stderr, "lapbundle-check: cannot write %s\n",
+               TerminalText(platform::DisplayPath(path)).c_str());
+  return false;
 }
 
 // Writes the report under a new temporary name beside it, then renames it
@@ -261,8 +279,7 @@ int RunCheck(const std::vector<std::string>& args, bool explorerDrop, std::strin
     std::fprintf(stderr, "lapbundle-check: %s\n", TerminalText(refused).c_str());
     return 2;
   }
-  const unsigned cores = std::thread::hardware_concurrency();
-  const int jobs = a.jobs > 0 ? a.jobs : static_cast<int>(cores > 0 ? cores : 1);
+  const int jobs = check::JobCount(a.jobs);
   std::vector<ProofReport> reports = check::CheckArchives(
       files, [&a](std::size_t) -> const CheckOptions& { return a.options; }, jobs);
   CompareProofs(&reports, jobs);
@@ -277,9 +294,7 @@ int RunCheck(const std::vector<std::string>& args, bool explorerDrop, std::strin
   // Each report asked for, made only then.
   const auto write = [&status](const std::string& path, const auto& make) {
     if (path.empty()) return false;
-    if (WriteText(path, make())) return true;
-    std::fprintf(stderr, "lapbundle-check: cannot write %s\n",
-                 TerminalText(platform::DisplayPath(path)).c_str());
+    if (check::WriteReport(path, make())) return true;
     status = 1;
     return false;
   };

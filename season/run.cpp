@@ -1,9 +1,7 @@
 // lapbundle-check --season: the season file read, every round's proofs
 // checked and compared in one run, scored, and reported.
 #include <cstdio>
-#include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "platform/console.h"
@@ -13,7 +11,6 @@
 namespace season {
 namespace {
 
-constexpr int kMaxJobs = 64;
 // A season file is a page of text; anything larger is refused unread.
 constexpr std::int64_t kMaxSeasonFileBytes = 1 << 20;
 
@@ -60,12 +57,8 @@ std::string Parse(const std::vector<std::string>& args, Arguments* a) {
     if (arg == "--html") a->html = value;
     if (arg == "--json") a->json = value;
     if (arg == "--jobs") {
-      char* end = nullptr;
-      const long n = std::strtol(value.c_str(), &end, 10);
-      if (*end != '\0' || n < 1 || n > kMaxJobs) {
-        return "--jobs needs a number from 1 to " + std::to_string(kMaxJobs);
-      }
-      a->jobs = static_cast<int>(n);
+      const std::string problem = check::SetJobs(value, &a->jobs);
+      if (!problem.empty()) return problem;
     }
     if (arg == "--require" && !check::SetRequire(value, &a->options)) {
       return "--require takes track, driver and number";
@@ -177,8 +170,7 @@ int RunSeason(const std::vector<std::string>& args) {
     }
   }
   if (!refused.empty()) return Refuse(refused);
-  const unsigned cores = std::thread::hardware_concurrency();
-  const int jobs = a.jobs > 0 ? a.jobs : static_cast<int>(cores > 0 ? cores : 1);
+  const int jobs = check::JobCount(a.jobs);
   // Each round's window; the rest as the season file and --require say.
   std::vector<CheckOptions> options(s.rounds.size(), a.options);
   for (std::size_t n = 0; n < s.rounds.size(); ++n) {
@@ -200,10 +192,7 @@ int RunSeason(const std::vector<std::string>& args) {
     if (!proofs[i].ok() && !standings.proofs[i].accepted) status = 1;
   }
   const auto write = [&status](const std::string& path, const auto& make) {
-    if (path.empty() || check::WriteText(path, make())) return;
-    std::fprintf(stderr, "lapbundle-check: cannot write %s\n",
-                 TerminalText(platform::DisplayPath(path)).c_str());
-    status = 1;
+    if (!path.empty() && !check::WriteReport(path, make())) status = 1;
   };
   write(a.csv, [&] { return SeasonCsv(s, standings); });
   write(a.json, [&] { return SeasonJson(s, standings, proofs); });
